@@ -1,0 +1,33 @@
+#include "files/raised_failure.h"
+
+#include "files/platform.h"
+
+#if defined(_MSC_VER)
+#include <intrin.h>
+#pragma intrinsic(_ReturnAddress)
+#define ORX_RETURN_ADDRESS() _ReturnAddress()
+#else
+#define ORX_RETURN_ADDRESS() __builtin_return_address(0)
+#endif
+
+namespace orx {
+
+#if defined(_MSC_VER)
+__declspec(noinline)
+#else
+__attribute__((noinline))
+#endif
+void RaiseFailure(const char* kind, const std::string& message) {
+  throw RaisedFailure(kind, message, CodeOffsetOf(ORX_RETURN_ADDRESS()));
+}
+
+std::string MessageWithName(const char* format, const std::string& name) {
+  std::string text(format);
+  const std::string::size_type at = text.find("%s");
+  if (at != std::string::npos) {
+    text.replace(at, 2, name);
+  }
+  return text;
+}
+
+}  // namespace orx

@@ -1,0 +1,91 @@
+#include "files/text.h"
+
+#include "files/platform.h"
+
+namespace orx {
+
+std::string LowerCase(const std::string& text) {
+  std::string result(text);
+  for (char& c : result) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return result;
+}
+
+namespace {
+
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) < 33; }
+
+}  // namespace
+
+std::string Trim(const std::string& text) {
+  std::string::size_type begin = 0;
+  std::string::size_type end = text.size();
+  while (begin < end && IsTrimmed(text[begin])) {
+    ++begin;
+  }
+  while (end > begin && IsTrimmed(text[end - 1])) {
+    --end;
+  }
+  return text.substr(begin, end - begin);
+}
+
+TextLines SplitTextLines(const std::string& bytes) {
+  TextLines lines;
+  const std::string::size_type zero = bytes.find('\0');
+  const std::string::size_type size = zero == std::string::npos ? bytes.size() : zero;
+  std::string::size_type start = 0;
+  std::string::size_type at = 0;
+  while (at < size) {
+    const char c = bytes[at];
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back(bytes, start, at - start);
+      ++at;
+      if (c == '\r' && at < size && bytes[at] == '\n') {
+        ++at;
+      }
+      start = at;
+    } else {
+      ++at;
+    }
+  }
+  if (start < size) {
+    lines.emplace_back(bytes, start, size - start);
+  }
+  return lines;
+}
+
+std::string JoinTextLines(const TextLines& lines) {
+  std::string::size_type size = 0;
+  for (const std::string& line : lines) {
+    size += line.size() + 2;
+  }
+  std::string text;
+  text.reserve(size);
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+TextLines ReadTextLines(const std::string& fileName) {
+  return SplitTextLines(ReadFileBytes(fileName));
+}
+
+void WriteTextLines(const std::string& fileName, const TextLines& lines) {
+  WriteFileBytes(fileName, JoinTextLines(lines));
+}
+
+int FindLine(const TextLines& lines, const std::string& text) {
+  for (TextLines::size_type i = 0; i < lines.size(); ++i) {
+    if (EqualIgnoringCase(lines[i], text)) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+}  // namespace orx

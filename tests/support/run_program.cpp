@@ -1,0 +1,184 @@
+#include "run_program.h"
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#endif
+
+namespace orx::testing {
+
+std::string ProgramPath() {
+  std::string path = ORX_PROGRAM_PATH;
+#ifdef _WIN32
+  // CMake hands over the Unix path of the build tree; Wine shows the Unix root as drive z:.
+  if (!path.empty() && path[0] == '/') {
+    path = "z:" + path;
+  }
+  for (char& c : path) {
+    if (c == '/') {
+      c = '\\';
+    }
+  }
+#endif
+  return path;
+}
+
+#ifdef _WIN32
+
+namespace {
+
+// Quotes an argument the way Wine rebuilds a command line from a Unix argv.
+std::string Quoted(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+    return argument;
+  }
+  return "\"" + argument + "\"";
+}
+
+std::string EnvironmentBlock(const std::optional<std::string>& appData) {
+  std::string block;
+  char* strings = GetEnvironmentStringsA();
+  for (const char* entry = strings; *entry != '\0'; entry += std::strlen(entry) + 1) {
+    if (_strnicmp(entry, "APPDATA=", 8) != 0) {
+      block.append(entry);
+      block.push_back('\0');
+    }
+  }
+  FreeEnvironmentStringsA(strings);
+  if (appData) {
+    block.append("APPDATA=" + *appData);
+    block.push_back('\0');
+  }
+  block.push_back('\0');
+  return block;
+}
+
+}  // namespace
+
+bool CanPassRawCommandLine() { return true; }
+
+ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
+  std::string line = "\"" + ProgramPath() + "\"";
+  if (options.rawArguments) {
+    line += *options.rawArguments;
+  } else {
+    for (const std::string& argument : arguments) {
+      line += " " + Quoted(argument);
+    }
+  }
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  ProgramResult result;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+    ADD_FAILURE() << "CreatePipe failed";
+    return result;
+  }
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = nul;
+  PROCESS_INFORMATION process{};
+  std::string environment = EnvironmentBlock(options.appData);
+  std::vector<char> commandLine(line.begin(), line.end());
+  commandLine.push_back('\0');
+  const BOOL started = CreateProcessA(
+      nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
+      options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
+      &process);
+  CloseHandle(writeEnd);
+  CloseHandle(nul);
+  if (!started) {
+    CloseHandle(readEnd);
+    ADD_FAILURE() << "cannot start " << line << ": error " << GetLastError();
+    return result;
+  }
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+    result.output.append(buffer, got);
+  }
+  CloseHandle(readEnd);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  result.exitStatus = static_cast<int>(status);
+  return result;
+}
+
+#else
+
+bool CanPassRawCommandLine() { return false; }
+
+ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
+  ProgramResult result;
+  if (options.rawArguments) {
+    ADD_FAILURE() << "a raw command line cannot be passed on this build";
+    return result;
+  }
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) {
+    ADD_FAILURE() << "pipe failed";
+    return result;
+  }
+  const std::string program = ProgramPath();
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    if (!options.workingDirectory.empty()) {
+      std::string directory = options.workingDirectory;
+      for (char& c : directory) {
+        if (c == '\\') {
+          c = '/';
+        }
+      }
+      if (chdir(directory.c_str()) != 0) {
+        _exit(126);
+      }
+    }
+    if (options.appData) {
+      setenv("APPDATA", options.appData->c_str(), 1);
+    } else {
+      unsetenv("APPDATA");
+    }
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) {
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = read(pipeEnds[0], buffer, sizeof(buffer))) > 0) {
+    result.output.append(buffer, static_cast<size_t>(got));
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+#endif
+
+}  // namespace orx::testing

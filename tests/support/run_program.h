@@ -1,0 +1,31 @@
+// Runs the built program as a user would and captures its standard output byte for byte.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orx::testing {
+
+struct RunOptions {
+  // Current directory of the program; empty keeps the test's own.
+  std::string workingDirectory;
+  // APPDATA for the program; nullopt removes it from the environment.
+  std::optional<std::string> appData;
+  // Windows only: the raw command line after the program's name, passed unchanged.
+  std::optional<std::string> rawArguments;
+};
+
+struct ProgramResult {
+  std::string output;
+  int exitStatus = -1;
+};
+
+// The built program's path, in the program's form.
+std::string ProgramPath();
+// Runs the program with the arguments, each one argument as the shell would pass it.
+ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options = {});
+// True on the builds that can pass a raw command line.
+bool CanPassRawCommandLine();
+
+}  // namespace orx::testing

@@ -1,0 +1,136 @@
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace orx::testing {
+
+namespace {
+
+std::string ProgramForm(const fs::path& native) {
+  std::string text = native.string();
+  for (char& c : text) {
+    if (c == '/') {
+      c = '\\';
+    }
+  }
+  return text;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string NativePath(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  std::string text = path;
+  for (char& c : text) {
+    if (c == '\\') {
+      c = '/';
+    }
+  }
+  return text;
+#endif
+}
+
+ScopedTempDir::ScopedTempDir() {
+  static std::atomic<unsigned> counter{0};
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  std::ostringstream name;
+  name << "orxtest-" << stamp << "-" << counter++;
+  const fs::path native = fs::temp_directory_path() / name.str();
+  fs::create_directories(native);
+  // The program lower-cases every directory it is given: keep test paths lower case so that
+  // messages and reports compare as whole texts; the file system matches names without case.
+  path_ = ProgramForm(native) + "\\";
+#ifdef _WIN32
+  path_ = Lower(path_);
+#endif
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code ignored;
+  // Read-only entries would stop the removal on Windows.
+  for (auto it = fs::recursive_directory_iterator(NativePath(path_), ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(NativePath(path_), ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  const fs::path native(NativePath(path));
+  if (native.has_parent_path()) {
+    fs::create_directories(native.parent_path());
+  }
+  std::ofstream out(native, std::ios::binary | std::ios::trunc);
+  ASSERT_TRUE(out.good()) << "cannot write " << path;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(NativePath(path), std::ios::binary);
+  EXPECT_TRUE(in.good()) << "cannot read " << path;
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+bool FileExists(const std::string& path) {
+  return fs::is_regular_file(fs::path(NativePath(path)));
+}
+
+bool DirectoryExists(const std::string& path) {
+  return fs::is_directory(fs::path(NativePath(path)));
+}
+
+void MakeDirectories(const std::string& path) { fs::create_directories(NativePath(path)); }
+
+void SetReadOnly(const std::string& path, bool readOnly) {
+  const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(NativePath(path), write,
+                  readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+void WriteTree(const std::string& root, const Tree& tree) {
+  for (const auto& [relative, content] : tree) {
+    if (!relative.empty() && relative.back() == '\\') {
+      MakeDirectories(root + relative);
+    } else {
+      WriteFile(root + relative, content);
+    }
+  }
+}
+
+Tree ReadTree(const std::string& root) {
+  Tree tree;
+  const fs::path base(NativePath(root));
+  for (auto it = fs::recursive_directory_iterator(base); it != fs::recursive_directory_iterator();
+       ++it) {
+    std::string relative = ProgramForm(fs::relative(it->path(), base));
+    if (it->is_directory()) {
+      tree[relative + "\\"] = "";
+    } else {
+      tree[relative] = ReadFile(root + relative);
+    }
+  }
+  return tree;
+}
+
+}  // namespace orx::testing

@@ -1,0 +1,49 @@
+// Test helpers over real disks: a scoped temporary directory, trees written from and read back
+// into tables. Paths are in the program's form (backslashes) on every build.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace orx::testing {
+
+// A fresh, empty directory removed again with everything in it at the end of the scope.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+  // The directory in the program's form, lower case, ending in one backslash.
+  const std::string& path() const { return path_; }
+  // path() + relative (relative uses backslashes).
+  std::string operator/(const std::string& relative) const { return path_ + relative; }
+
+ private:
+  std::string path_;
+};
+
+// The native path of a program-form path (backslashes become slashes on POSIX).
+std::string NativePath(const std::string& path);
+
+// Writes a file with exactly these bytes, creating missing parent directories.
+void WriteFile(const std::string& path, const std::string& bytes);
+// The whole content of a file; fails the test when it cannot be read.
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+void MakeDirectories(const std::string& path);
+// Marks a file read-only (or writable again).
+void SetReadOnly(const std::string& path, bool readOnly);
+
+// A tree as a table: relative path (backslashes) → content; a directory is listed with a final
+// backslash and an empty content.
+using Tree = std::map<std::string, std::string>;
+// Writes every entry of the table under root.
+void WriteTree(const std::string& root, const Tree& tree);
+// Reads everything under root back into a table.
+Tree ReadTree(const std::string& root);
+
+}  // namespace orx::testing
