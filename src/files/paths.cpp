@@ -24,7 +24,9 @@ std::string WithoutTrailingBackslash(const std::string& path) {
   return path;
 }
 
-std::string DataDirectoryOf(const std::string& dir) { return WithTrailingBackslash(dir) + "Data\\"; }
+std::string DataDirectoryOf(const std::string& dir) {
+  return WithTrailingBackslash(dir) + "Data\\";
+}
 
 std::string FileNameOf(const std::string& path) {
   const std::string::size_type at = LastDelimiter(path);
@@ -48,8 +50,7 @@ std::string ParentPathOf(const std::string& path) {
 std::string ParentDirectoryOf(const std::string& path) {
   std::string parent = ParentPathOf(path);
   const std::string::size_type last = parent.size();
-  if (last > 1 && parent[last - 1] == '\\' && parent[last - 2] != ':' &&
-      parent[last - 2] != '\\') {
+  if (last > 1 && parent[last - 1] == '\\' && parent[last - 2] != ':' && parent[last - 2] != '\\') {
     parent.pop_back();
   }
   return parent;

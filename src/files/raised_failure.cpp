@@ -17,7 +17,7 @@ __declspec(noinline)
 #else
 __attribute__((noinline))
 #endif
-void RaiseFailure(const char* kind, const std::string& message) {
+    void RaiseFailure(const char* kind, const std::string& message) {
   throw RaisedFailure(kind, message, CodeOffsetOf(ORX_RETURN_ADDRESS()));
 }
 

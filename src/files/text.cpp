@@ -16,7 +16,9 @@ std::string LowerCase(const std::string& text) {
 
 namespace {
 
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) < 33; }
+bool IsTrimmed(char c) {
+  return static_cast<unsigned char>(c) < 33;
+}
 
 }  // namespace
 

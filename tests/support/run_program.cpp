@@ -62,7 +62,9 @@ std::string EnvironmentBlock(const std::optional<std::string>& appData) {
 
 }  // namespace
 
-bool CanPassRawCommandLine() { return true; }
+bool CanPassRawCommandLine() {
+  return true;
+}
 
 ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
   std::string line = "\"" + ProgramPath() + "\"";
@@ -94,10 +96,10 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   std::string environment = EnvironmentBlock(options.appData);
   std::vector<char> commandLine(line.begin(), line.end());
   commandLine.push_back('\0');
-  const BOOL started = CreateProcessA(
-      nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
-      options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
-      &process);
+  const BOOL started =
+      CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
+                     options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
+                     &startup, &process);
   CloseHandle(writeEnd);
   CloseHandle(nul);
   if (!started) {
@@ -122,7 +124,9 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
 
 #else
 
-bool CanPassRawCommandLine() { return false; }
+bool CanPassRawCommandLine() {
+  return false;
+}
 
 ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
   ProgramResult result;

@@ -100,7 +100,9 @@ bool DirectoryExists(const std::string& path) {
   return fs::is_directory(fs::path(NativePath(path)));
 }
 
-void MakeDirectories(const std::string& path) { fs::create_directories(NativePath(path)); }
+void MakeDirectories(const std::string& path) {
+  fs::create_directories(NativePath(path));
+}
 
 void SetReadOnly(const std::string& path, bool readOnly) {
   const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;

@@ -1,0 +1,59 @@
+# Shared by the scripts: where things are, and the private Wine set-up for the Windows build.
+# shellcheck shell=bash
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+WINE_LOADER=/usr/lib/wine/wine64
+WINE_SERVER=/usr/lib/wine/wineserver64
+export WINEPREFIX="$ROOT/build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
+export WINEARCH=win64
+export LC_ALL=en_US.UTF-8
+
+# Installs what the builds need, where it is missing.
+ensure_packages() {
+  local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest locales)
+  local missing=()
+  for package in "${wanted[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+  if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
+    $sudo locale-gen >/dev/null
+  fi
+}
+
+# Creates the private Wine prefix once, before any Windows program runs in it.
+ensure_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "creating the Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    "$WINE_LOADER" wineboot -i >/dev/null 2>&1 || true
+    "$WINE_SERVER" -w
+  fi
+}
+
+# Starts this prefix's own persistent wineserver and stops it when the calling script exits.
+start_wine_server() {
+  "$WINE_SERVER" -p
+  trap 'stop_wine_server' EXIT
+}
+
+stop_wine_server() {
+  "$WINE_SERVER" -k >/dev/null 2>&1 || true
+}
+
+# Configures and builds one preset.
+build_preset() {
+  local preset=$1
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -- -j"$(nproc)"
+}

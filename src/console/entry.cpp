@@ -1,0 +1,120 @@
+#include "console/entry.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "console/command_line.h"
+#include "console/options.h"
+#include "engine/configuration.h"
+#include "files/console_output.h"
+#include "files/platform.h"
+#include "files/raised_failure.h"
+#include "version.h"
+
+namespace orx {
+
+namespace {
+
+const char kProgramFileName[] = "orxconfigc.exe";
+
+// Writes the default failure text and ends the process with status 1.
+[[noreturn]] void EndWithFailure(const std::string& kind, std::uint32_t offset,
+                                 const std::string& message) {
+  ClearOutputError();
+  try {
+    LineWrite(FailureText(kind, ModuleFileName(), offset, message));
+  } catch (...) {
+    // Standard output cannot be written at all: there is no one left to tell.
+  }
+  FlushOutput();
+  std::exit(1);
+}
+
+void ReportFault(const char* kind, const char* message, std::uint32_t codeOffset) {
+  EndWithFailure(kind, codeOffset, message);
+}
+
+std::uint32_t EntryOffset() {
+  return CodeOffsetOf(reinterpret_cast<const void*>(&RunProgram));
+}
+
+}  // namespace
+
+std::string ProgramTitle() {
+  return std::string("Ormatide - Workgroup Configuration Version ") + ORX_VERSION_TEXT +
+         " (Console)";
+}
+
+std::string RuleLine(const std::string& title) {
+  return std::string(title.size(), '-');
+}
+
+std::string SyntaxText() {
+  const char* const pieces[] = {
+      "SYNTAX   ",
+      kProgramFileName,
+      "  [/v\"xxxx\"] /s\"xxxx\" [/r\"xxxx\"] [/c] [/a]",
+      "\r\n",
+      "[ ] : Shows an optional parameter (don't use square brackets in parameters)",
+      "\r\n",
+      "\r\n",
+      "/v  : ORX install/data directory (default location will be used if not supplied)",
+      "\r\n",
+      "/s  : Network directory for ORX workgroup server",
+      "\r\n",
+      "/r  : Network directory for user files (INI file redirection)",
+      "\r\n",
+      "/d  : Copy shared data files (if available and no files on server)",
+      "\r\n",
+      "/a  : Assign user administrator rights",
+      "\r\n",
+      "/x : Assign administrator only rights",
+  };
+  std::string text;
+  for (const char* piece : pieces) {
+    text += piece;
+  }
+  return text;
+}
+
+void ShowSyntax() {
+  LineWrite(SyntaxText());
+}
+
+std::string FailureText(const std::string& kind, const std::string& module, std::uint32_t offset,
+                        const std::string& message) {
+  char location[9];
+  std::snprintf(location, sizeof(location), "%08X", static_cast<unsigned>(offset));
+  std::string text =
+      "Exception " + kind + " in module " + module + " at " + location + ".\n" + message;
+  if (!message.empty() && message.back() != '.') {
+    text += '.';
+  }
+  return text;
+}
+
+int RunProgram(int argc, char** argv) {
+  RememberProcessArguments(argc, argv);
+  InstallFaultHandler(ReportFault);
+  try {
+    const std::string rule = RuleLine(ProgramTitle());
+    LineWrite("");
+    LineWrite(ProgramTitle());
+    LineWrite(rule);
+    const std::vector<std::string> arguments = SplitCommandLine(CommandLineText());
+    if (arguments.empty() || AsksForHelp(arguments)) {
+      ShowSyntax();
+    } else {
+      RunConfiguration();
+    }
+  } catch (const RaisedFailure& failure) {
+    EndWithFailure(failure.kind(), failure.codeOffset(), failure.what());
+  } catch (const std::bad_alloc&) {
+    EndWithFailure(kOutOfMemory, EntryOffset(), "Out of memory");
+  }
+  FlushOutput();
+  return 0;
+}
+
+}  // namespace orx

@@ -1,0 +1,54 @@
+#include "engine/report.h"
+
+#include "files/console_output.h"
+#include "files/text.h"
+
+namespace orx {
+
+std::string BuildReport(const std::string& failureMessage, const std::string& serverDirectory,
+                        const std::string& currentRedirection, const std::string& newRedirection,
+                        bool userAdministratorRights, bool administratorOnlyRights,
+                        bool copySharedFiles, const std::string& copiedToDirectory) {
+  if (!failureMessage.empty()) {
+    return "Ormatide configuration failed.\r\n" + failureMessage;
+  }
+  const std::string server = LowerCase(serverDirectory);
+  const std::string current = LowerCase(currentRedirection);
+  const std::string next = LowerCase(newRedirection);
+  const std::string copiedTo = LowerCase(copiedToDirectory);
+
+  std::string report = "Ormatide has been configured on this machine.\r\n";
+  const auto addLine = [&report](const std::string& line) { report += "\r\n" + line; };
+  if (!server.empty()) {
+    addLine("Workgroup server configured at \"" + server + "\"");
+  }
+  if (copySharedFiles) {
+    addLine("Shared files for the workgroup have been copied to the server.");
+  }
+  if (userAdministratorRights) {
+    addLine("User administrator rights for server data have been assigned.");
+  } else if (administratorOnlyRights) {
+    addLine("Administrator only rights for server data have been assigned.");
+  } else {
+    addLine("No administrator rights for server data have been assigned.");
+  }
+  if (current == next) {
+    return report;
+  }
+  if (!current.empty()) {
+    addLine("Redirection to \"" + current + "\" has been removed.");
+  }
+  if (!next.empty()) {
+    addLine("Redirection to \"" + next + "\" has been established.");
+  }
+  if (!copiedTo.empty()) {
+    addLine("Data files have been copied to \"" + copiedTo + "\"");
+  }
+  return report;
+}
+
+void ShowResult(const std::string& failureText, const std::string& successText) {
+  LineWrite(failureText.empty() ? successText : failureText);
+}
+
+}  // namespace orx
