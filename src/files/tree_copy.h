@@ -1,0 +1,30 @@
+// Directory tree copies, the test for a tree holding files, and dated backup folders.
+#pragma once
+
+#include <string>
+
+#include "files/platform.h"
+
+namespace orx {
+
+// The prefix of every backup folder's name; the last character is a blank.
+inline constexpr const char kBackupFolderPrefix[] = "ORX Backup ";
+
+// Copies the tree under source into target, sub-directories depth first and then each level's
+// files, leaving out sub-directories that IsBackupFolderName accepts for a non-empty skipPrefix.
+// The first failure ends the whole walk; what was copied stays. True when everything was copied.
+bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix);
+// True when dir or any directory below it holds an entry that is not a directory.
+bool TreeHasFiles(const std::string& dir);
+// Copies the tree under source into a new dated backup folder directly inside parent, leaving out
+// earlier backup folders. False when parent is empty or the copy fails.
+bool BackupDirectory(const std::string& source, const std::string& parent);
+// prefix followed by the stamp "yyyy-mm-dd [hh-nn-ss-zzz]" of the current local time.
+std::string DatedName(const std::string& prefix);
+// prefix followed by the stamp "yyyy-mm-dd [hh-nn-ss-zzz]" of the given time (24-hour clock).
+std::string DatedName(const std::string& prefix, const LocalTime& time);
+// Whether the last component of path is prefix (any letter case) followed by a stamp whose
+// punctuation stands where DatedName puts it; an empty prefix accepts nothing.
+bool IsBackupFolderName(const std::string& prefix, const std::string& path);
+
+}  // namespace orx

@@ -1,0 +1,309 @@
+#include "files/tree_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "files/platform.h"
+#include "test_files.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace orx {
+namespace {
+
+using testing::DirectoryExists;
+using testing::FileExists;
+using testing::MakeDirectories;
+using testing::ReadTree;
+using testing::ScopedTempDir;
+using testing::Tree;
+using testing::WriteTree;
+
+// The names a directory lists, in the platform's order, without "." and "..".
+std::vector<std::string> ListedNames(const std::string& dir, bool directories) {
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : EnumerateDirectory(dir + "*.*", 63)) {
+    const bool isDirectory = (entry.attributes & kAttributeDirectory) != 0;
+    if (isDirectory == directories && entry.name != "." && entry.name != "..") {
+      names.push_back(entry.name);
+    }
+  }
+  return names;
+}
+
+// Marks an entry hidden and system where the platform keeps such flags; the POSIX port knows
+// hidden only as a leading dot, which the trees below also use.
+void MarkHiddenAndSystem([[maybe_unused]] const std::string& path) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << path;
+  ASSERT_TRUE(
+      SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+#endif
+}
+
+TEST(CopyTree, EmptyTargetSucceedsAndCreatesNothing) {
+  ScopedTempDir root;
+  WriteTree(root.path(), {{"src\\a.txt", "a"}, {"src\\sub\\b.txt", "b"}});
+  const Tree before = ReadTree(root.path());
+  EXPECT_TRUE(CopyTree(root / "src", "", ""));
+  EXPECT_TRUE(CopyTree(root / "missing", "", kBackupFolderPrefix));
+  EXPECT_EQ(ReadTree(root.path()), before);
+}
+
+TEST(CopyTree, MissingSourceCreatesTargetWithItsParents) {
+  ScopedTempDir root;
+  EXPECT_TRUE(CopyTree(root / "missing", root / "x\\y\\target", ""));
+  EXPECT_EQ(ReadTree(root.path()), (Tree{{"x\\", ""}, {"x\\y\\", ""}, {"x\\y\\target\\", ""}}));
+}
+
+TEST(CopyTree, CopiesTreeOfEmptyDirectoriesAsSuch) {
+  ScopedTempDir root;
+  const Tree tree = {{"a\\", ""}, {"a\\b\\", ""}, {"a\\b\\c\\", ""}, {"d\\", ""}};
+  WriteTree(root / "src\\", tree);
+  EXPECT_TRUE(CopyTree(root / "src\\", root / "dst", ""));
+  EXPECT_EQ(ReadTree(root / "dst\\"), tree);
+}
+
+TEST(CopyTree, CopiesHiddenAndSystemEntriesReplacesTargetsKeepsTargetOnlyFiles) {
+  ScopedTempDir root;
+  const Tree source = {
+      {".hidden", "h"},
+      {"marked.dat", "m"},
+      {".hiddendir\\inner.txt", "i"},
+      {"markeddir\\deep\\file.txt", "f"},
+      {"same.txt", "new content"},
+      {"sub\\same.txt", "new sub content"},
+      {"no dot", "n"},
+  };
+  WriteTree(root / "src\\", source);
+  MarkHiddenAndSystem(root / "src\\marked.dat");
+  MarkHiddenAndSystem(root / "src\\markeddir");
+  WriteTree(root / "dst\\", {{"same.txt", "old"},
+                             {"sub\\same.txt", "old sub"},
+                             {"only.txt", "kept"},
+                             {"onlydir\\x.txt", "kept too"}});
+
+  ASSERT_TRUE(CopyTree(root / "src", root / "dst\\", ""));
+
+  Tree expected = source;
+  expected["only.txt"] = "kept";
+  expected["onlydir\\x.txt"] = "kept too";
+  for (const char* dir :
+       {".hiddendir\\", "markeddir\\", "markeddir\\deep\\", "sub\\", "onlydir\\"}) {
+    expected[dir] = "";
+  }
+  EXPECT_EQ(ReadTree(root / "dst\\"), expected);
+}
+
+TEST(CopyTree, SkipsBackupFoldersAtAnyDepthInAnyLetterCase) {
+  ScopedTempDir root;
+  const Tree kept = {
+      {"ORX Backup old\\f.txt", "short rest: not a backup"},
+      {"a\\keep.txt", "k"},
+      {"a\\b\\", ""},
+      {"ORX Backup 2020-01-01 [00-00-00-000].txt", "a file, never skipped"},
+  };
+  const Tree skipped = {
+      {"orx backup 2020-01-01 [00-00-00-000]\\f.txt", "top"},
+      {"a\\ORX BACKUP 2021-02-03 [04-05-06-007] more\\f.txt", "depth 1"},
+      {"a\\b\\Orx Backup 2020-01-01 [00-00-00-000]\\", ""},
+  };
+  WriteTree(root / "src\\", kept);
+  WriteTree(root / "src\\", skipped);
+
+  ASSERT_TRUE(CopyTree(root / "src", root / "skipping", kBackupFolderPrefix));
+  Tree expected = kept;
+  expected["ORX Backup old\\"] = "";
+  expected["a\\"] = "";
+  EXPECT_EQ(ReadTree(root / "skipping\\"), expected);
+
+  // With no skip prefix the backup folders are copied like any other directory.
+  ASSERT_TRUE(CopyTree(root / "src", root / "all", ""));
+  EXPECT_EQ(ReadTree(root / "all\\"), ReadTree(root / "src\\"));
+}
+
+TEST(CopyTree, FailedFileCopyStopsTheWholeWalkKeepingWhatWasCopied) {
+  // The target path of one source file is an existing directory, so that file's copy fails on
+  // every platform. Which entries come before it depends on the platform's listing order.
+  struct Row {
+    const char* blocked;  // relative path of the source file whose copy fails
+  };
+  const Row rows[] = {{"b\\b2.txt"}, {"b\\inner\\i1.txt"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.blocked);
+    ScopedTempDir root;
+    const std::string src = root / "src\\";
+    const std::string dst = root / "dst\\";
+    WriteTree(src, {{"a\\a1.txt", "a1"},
+                    {"b\\b1.txt", "b1"},
+                    {"b\\b2.txt", "b2"},
+                    {"b\\b3.txt", "b3"},
+                    {"b\\inner\\i1.txt", "i1"},
+                    {"c\\c1.txt", "c1"},
+                    {"t1.txt", "t1"},
+                    {"t2.txt", "t2"}});
+    const std::string blocked = row.blocked;
+    MakeDirectories(dst + blocked);
+
+    EXPECT_FALSE(CopyTree(src, dst, ""));
+
+    // Root sub-directories listed before b were copied whole, later ones not at all; no root file.
+    Tree expected = {{"b\\", ""}, {"b\\inner\\", ""}, {blocked + "\\", ""}};
+    for (const std::string& dir : ListedNames(src, true)) {
+      if (dir == "b") {
+        break;
+      }
+      expected[dir + "\\"] = "";
+      expected[dir + "\\" + dir + "1.txt"] = dir + "1";
+    }
+    if (blocked == "b\\b2.txt") {
+      // inner was copied before b's own files; of those, the ones listed before b2.txt.
+      expected["b\\inner\\i1.txt"] = "i1";
+      for (const std::string& file : ListedNames(src + "b\\", false)) {
+        if (file == "b2.txt") {
+          break;
+        }
+        expected["b\\" + file] = file.substr(0, 2);
+      }
+    }
+    EXPECT_EQ(ReadTree(dst), expected);
+  }
+}
+
+TEST(BackupDirectory, BacksUpIntoItselfLeavingOutEarlierBackups) {
+  ScopedTempDir root;
+  const std::string dir = root / "data\\";
+  const Tree content = {
+      {"orx.ini", "[Setup]"}, {"Data\\2024-01.txt", "line"}, {"Data\\empty\\", ""}};
+  WriteTree(dir, content);
+  const std::string earlier = "ORX Backup 2001-01-01 [00-00-00-000]";
+  WriteTree(dir, {{earlier + "\\old.txt", "old"}});
+
+  ASSERT_TRUE(BackupDirectory(dir, dir));
+
+  std::vector<std::string> made;
+  for (const std::string& name : ListedNames(dir, true)) {
+    if (name != earlier && IsBackupFolderName(kBackupFolderPrefix, name)) {
+      made.push_back(name);
+    }
+  }
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(made[0].size(), 36u);
+  Tree expected = content;
+  expected["Data\\"] = "";
+  EXPECT_EQ(ReadTree(dir + made[0] + "\\"), expected);
+  EXPECT_EQ(ReadTree(dir + earlier + "\\"), (Tree{{"old.txt", "old"}}));
+}
+
+TEST(BackupDirectory, EmptyParentFailsAndCreatesNothing) {
+  ScopedTempDir root;
+  WriteTree(root.path(), {{"src\\a.txt", "a"}});
+  const Tree before = ReadTree(root.path());
+  EXPECT_FALSE(BackupDirectory(root / "src", ""));
+  EXPECT_EQ(ReadTree(root.path()), before);
+}
+
+TEST(TreeHasFiles, FindsAnyFileAtAnyDepthAndNothingInEmptyTrees) {
+  struct Row {
+    const char* name;
+    Tree tree;
+    bool expected;
+  };
+  const Row rows[] = {
+      {"hidden file three levels down", {{"a\\b\\c\\.hidden", "h"}, {"d\\", ""}}, true},
+      {"file at the top", {{"f.txt", ""}}, true},
+      {"only inside a backup folder", {{"ORX Backup 2020-01-01 [00-00-00-000]\\f", "x"}}, true},
+      {"empty directories only", {{"a\\b\\c\\", ""}, {"d\\", ""}}, false},
+      {"empty directory", {}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ScopedTempDir root;
+    WriteTree(root.path(), row.tree);
+    EXPECT_EQ(TreeHasFiles(root.path()), row.expected);
+  }
+  ScopedTempDir root;
+  EXPECT_FALSE(TreeHasFiles(""));
+  EXPECT_FALSE(TreeHasFiles(root / "missing"));
+}
+
+LocalTime MakeTime(int year, int month, int day, int hour, int minute, int second, int ms) {
+  LocalTime time;
+  time.year = year;
+  time.month = month;
+  time.day = day;
+  time.hour = hour;
+  time.minute = minute;
+  time.second = second;
+  time.millisecond = ms;
+  return time;
+}
+
+TEST(DatedName, AppendsZeroPaddedStampOnTheTwentyFourHourClock) {
+  struct Row {
+    LocalTime time;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {MakeTime(2024, 3, 2, 9, 5, 3, 7), "ORX Backup 2024-03-02 [09-05-03-007]"},
+      {MakeTime(2024, 3, 2, 23, 59, 59, 999), "ORX Backup 2024-03-02 [23-59-59-999]"},
+      {MakeTime(987, 12, 31, 0, 0, 0, 0), "ORX Backup 0987-12-31 [00-00-00-000]"},
+      {MakeTime(2030, 10, 10, 12, 30, 45, 120), "ORX Backup 2030-10-10 [12-30-45-120]"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.expected);
+    EXPECT_EQ(DatedName(kBackupFolderPrefix, row.time), row.expected);
+  }
+  EXPECT_EQ(DatedName("", MakeTime(2024, 3, 2, 9, 5, 3, 7)), "2024-03-02 [09-05-03-007]");
+}
+
+TEST(DatedName, StampsTheCurrentLocalTime) {
+  // The stamp orders like the time it shows, so the name lies between two readings of the clock.
+  const std::string before = DatedName(kBackupFolderPrefix, LocalNow());
+  const std::string name = DatedName(kBackupFolderPrefix);
+  const std::string after = DatedName(kBackupFolderPrefix, LocalNow());
+  EXPECT_LE(before, name);
+  EXPECT_LE(name, after);
+  EXPECT_EQ(name.size(), 36u);
+  EXPECT_TRUE(IsBackupFolderName(kBackupFolderPrefix, name));
+}
+
+TEST(IsBackupFolderName, TestsPrefixAndStampPunctuationOnly) {
+  struct Row {
+    const char* prefix;
+    const char* path;
+    bool expected;
+  };
+  const Row rows[] = {
+      {"ORX Backup ", "ORX Backup 2024-03-02 [09-05-03-007]", true},
+      {"ORX Backup ", "c:\\data\\orx backup 2024-03-02 [09-05-03-007]", true},
+      {"orx backup ", "c:\\data\\ORX BACKUP 2024-03-02 [09-05-03-007]\\", false},
+      {"ORX Backup ", "c:ORX Backup 2024-03-02 [09-05-03-007]", true},
+      {"ORX Backup ", "ORX Backup 2024-03-02 [09-05-03-007] copy", true},
+      {"ORX Backup ", "ORX Backup abcd-ef-gh#[ij-kl-mn-opq]", true},
+      {"ORX Backup ", "ORX Backup 2024-03-02 [09-05-03-00]", false},
+      {"ORX Backup ", "ORX Backup old", false},
+      {"ORX Backup ", "ORX Backup 2024-03-02 (09-05-03-007)", false},
+      {"ORX Backup ", "ORX Backup 2024/03/02 [09-05-03-007]", false},
+      {"ORX Backup ", "ORX Backup 2024-03-02 [09:05:03.007]", false},
+      {"ORX Backup ", "ORXBackup 2024-03-02 [09-05-03-007]", false},
+      {"ORX Backup ", "My ORX Backup 2024-03-02 [09-05-03-007]", false},
+      {"ORX Backup ", "ORX Backup ", false},
+      {"ORX Backup ", "", false},
+      {"", "2024-03-02 [09-05-03-007]", false},
+      {"", "ORX Backup 2024-03-02 [09-05-03-007]", false},
+      {"B", "b2024-03-02 [09-05-03-007]", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.prefix) + " | " + row.path);
+    EXPECT_EQ(IsBackupFolderName(row.prefix, row.path), row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace orx
