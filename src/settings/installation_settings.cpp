@@ -1,0 +1,56 @@
+#include "settings/installation_settings.h"
+
+#include "files/file_operations.h"
+#include "files/paths.h"
+#include "files/platform.h"
+#include "files/text.h"
+
+namespace orx {
+
+std::string SettingsFileOf(const std::string& directory) {
+  return WithTrailingBackslash(directory) + kSettingsFileName;
+}
+
+std::string NormalisedRedirectionOf(const SettingsDocument& document) {
+  // ExpandPath gives the empty text for a path longer than 259 characters, so such a redirection
+  // counts as none.
+  return WithTrailingBackslash(
+      ExpandPath(Trim(document.ReadText(kSetupSection, kRedirectKey, std::string()))));
+}
+
+SettingsDocument OpenEffectiveSettings(const std::string& installDirectory) {
+  SettingsDocument local = OpenSettingsDocument(SettingsFileOf(installDirectory));
+  const std::string redirection = NormalisedRedirectionOf(local);
+  if (redirection.empty()) {
+    return local;
+  }
+  const std::string redirected = SettingsFileOf(redirection);
+  if (!IsFile(redirected)) {
+    return local;
+  }
+  return OpenSettingsDocument(redirected);
+}
+
+std::string ReadRedirection(const std::string& installDirectory) {
+  return NormalisedRedirectionOf(OpenSettingsDocument(SettingsFileOf(installDirectory)));
+}
+
+void WriteRedirection(const std::string& directory, const std::string& redirectionDirectory) {
+  SettingsDocument document = OpenSettingsDocument(SettingsFileOf(directory));
+  if (!redirectionDirectory.empty()) {
+    document.WriteText(kSetupSection, kRedirectKey, WithoutTrailingBackslash(redirectionDirectory));
+  } else {
+    RemoveKeyAndPrune(document, kSetupSection, kRedirectKey);
+  }
+  document.Save();
+}
+
+void RemoveKeyAndPrune(SettingsDocument& document, const std::string& section,
+                       const std::string& key) {
+  document.RemoveKey(section, key);
+  if (document.SectionLines(section).empty()) {
+    document.RemoveSection(section);
+  }
+}
+
+}  // namespace orx

@@ -1,0 +1,214 @@
+#include "settings/settings_document.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "files/platform.h"
+
+namespace orx {
+
+namespace {
+
+bool IsHeader(const std::string& line) {
+  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// True when line is a key line whose name (the text before its first "=") equals key.
+bool IsKeyLineNamed(const std::string& line, const std::string& key) {
+  const std::string::size_type equals = line.find('=');
+  return equals != std::string::npos && EqualIgnoringCase(line.substr(0, equals), key);
+}
+
+TextLines::iterator FindKeyLine(TextLines* lines, const std::string& key) {
+  return std::find_if(lines->begin(), lines->end(),
+                      [&key](const std::string& line) { return IsKeyLineNamed(line, key); });
+}
+
+TextLines::const_iterator FindKeyLine(const TextLines& lines, const std::string& key) {
+  return std::find_if(lines.begin(), lines.end(),
+                      [&key](const std::string& line) { return IsKeyLineNamed(line, key); });
+}
+
+int DigitValue(char c, bool hexadecimal) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (hexadecimal && c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  if (hexadecimal && c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  return -1;
+}
+
+}  // namespace
+
+SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSection> sections)
+    : fileName_(std::move(fileName)), sections_(std::move(sections)) {}
+
+std::vector<SettingsSection>::iterator SettingsDocument::FindSection(const std::string& section) {
+  return std::find_if(sections_.begin(), sections_.end(), [&section](const SettingsSection& s) {
+    return EqualIgnoringCase(s.name, section);
+  });
+}
+
+std::vector<SettingsSection>::const_iterator SettingsDocument::FindSection(
+    const std::string& section) const {
+  return std::find_if(sections_.begin(), sections_.end(), [&section](const SettingsSection& s) {
+    return EqualIgnoringCase(s.name, section);
+  });
+}
+
+std::string SettingsDocument::ReadText(const std::string& section, const std::string& key,
+                                       const std::string& defaultValue) const {
+  const auto found = FindSection(section);
+  if (found == sections_.end()) {
+    return defaultValue;
+  }
+  const auto line = FindKeyLine(found->lines, key);
+  if (line == found->lines.end()) {
+    return defaultValue;
+  }
+  return line->substr(line->find('=') + 1);
+}
+
+std::int32_t SettingsDocument::ReadNumber(const std::string& section, const std::string& key,
+                                          std::int32_t defaultValue) const {
+  std::int32_t value = 0;
+  return ParseInteger(ReadText(section, key, std::string()), &value) ? value : defaultValue;
+}
+
+void SettingsDocument::WriteText(const std::string& section, const std::string& key,
+                                 const std::string& value) {
+  auto found = FindSection(section);
+  if (found == sections_.end()) {
+    sections_.push_back(SettingsSection{section, {}});
+    found = sections_.end() - 1;
+  }
+  std::string line = key + "=" + value;
+  const auto existing = FindKeyLine(&found->lines, key);
+  if (existing != found->lines.end()) {
+    *existing = std::move(line);
+  } else {
+    found->lines.push_back(std::move(line));
+  }
+}
+
+void SettingsDocument::WriteNumber(const std::string& section, const std::string& key,
+                                   std::int32_t value) {
+  WriteText(section, key, std::to_string(value));
+}
+
+void SettingsDocument::RemoveKey(const std::string& section, const std::string& key) {
+  const auto found = FindSection(section);
+  if (found == sections_.end()) {
+    return;
+  }
+  const auto line = FindKeyLine(&found->lines, key);
+  if (line != found->lines.end()) {
+    found->lines.erase(line);
+  }
+}
+
+void SettingsDocument::RemoveSection(const std::string& section) {
+  const auto found = FindSection(section);
+  if (found != sections_.end()) {
+    sections_.erase(found);
+  }
+}
+
+TextLines SettingsDocument::SectionLines(const std::string& section) const {
+  const auto found = FindSection(section);
+  return found == sections_.end() ? TextLines() : found->lines;
+}
+
+std::string SettingsDocument::Text() const {
+  TextLines lines;
+  for (const SettingsSection& section : sections_) {
+    lines.push_back("[" + section.name + "]");
+    lines.insert(lines.end(), section.lines.begin(), section.lines.end());
+    lines.emplace_back();
+  }
+  return JoinTextLines(lines);
+}
+
+void SettingsDocument::Save() const {
+  ReplaceFileBytes(fileName_, Text());
+}
+
+SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes) {
+  std::vector<SettingsSection> sections;
+  for (std::string& line : SplitTextLines(bytes)) {
+    if (line.empty() || line.front() == ';') {
+      continue;
+    }
+    if (IsHeader(line)) {
+      sections.push_back(SettingsSection{line.substr(1, line.size() - 2), {}});
+    } else if (!sections.empty()) {
+      sections.back().lines.push_back(std::move(line));
+    }
+  }
+  return SettingsDocument(fileName, std::move(sections));
+}
+
+SettingsDocument OpenSettingsDocument(const std::string& fileName) {
+  if (fileName.empty() || !IsFile(fileName)) {
+    return SettingsDocument(fileName);
+  }
+  return SettingsDocumentFromText(fileName, ReadFileBytes(fileName));
+}
+
+bool ParseInteger(const std::string& text, std::int32_t* value) {
+  std::string::size_type at = text.find_first_not_of(' ');
+  if (at == std::string::npos) {
+    return false;
+  }
+  bool negative = false;
+  bool hexadecimal = false;
+  const char first = text[at];
+  if (first == '-' || first == '+') {
+    negative = first == '-';
+    ++at;
+  } else if (first == '$' || first == 'x' || first == 'X') {
+    hexadecimal = true;
+    ++at;
+  } else if (first == '0' && at + 1 < text.size() && (text[at + 1] == 'x' || text[at + 1] == 'X')) {
+    hexadecimal = true;
+    at += 2;
+  }
+  if (at == text.size()) {
+    return false;
+  }
+  // The limits are checked before each digit, so the accumulator never wraps.
+  const std::uint32_t base = hexadecimal ? 16 : 10;
+  const std::uint32_t limit = hexadecimal ? 0x0FFFFFFFu : 214748364u;
+  std::uint32_t accumulated = 0;
+  for (; at < text.size(); ++at) {
+    const int digit = DigitValue(text[at], hexadecimal);
+    if (digit < 0 || accumulated > limit) {
+      return false;
+    }
+    accumulated = accumulated * base + static_cast<std::uint32_t>(digit);
+  }
+  if (hexadecimal) {
+    // Values from 80000000 up are the negative numbers of 32-bit two's complement.
+    *value = accumulated <= 0x7FFFFFFFu ? static_cast<std::int32_t>(accumulated)
+                                        : -static_cast<std::int32_t>(0xFFFFFFFFu - accumulated) - 1;
+    return true;
+  }
+  if (negative) {
+    if (accumulated > 2147483648u) {
+      return false;
+    }
+    *value = accumulated == 2147483648u ? INT32_MIN : -static_cast<std::int32_t>(accumulated);
+    return true;
+  }
+  if (accumulated > 2147483647u) {
+    return false;
+  }
+  *value = static_cast<std::int32_t>(accumulated);
+  return true;
+}
+
+}  // namespace orx

@@ -1,0 +1,78 @@
+// The settings store: one INI-style settings file held in memory, loaded once and written back as a
+// whole, in the store's own fixed layout, only by Save.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/text.h"
+
+namespace orx {
+
+// One section: its name exactly as spelt, and its stored lines (key lines and every other kept
+// line).
+struct SettingsSection {
+  std::string name;
+  TextLines lines;
+};
+
+// The in-memory form of one settings file, bound to the file name it was opened with. Sections and
+// key lines are found by the first name that EqualIgnoringCase finds equal; duplicates are kept.
+class SettingsDocument {
+ public:
+  // A document for fileName holding the given sections; nothing is read or written.
+  explicit SettingsDocument(std::string fileName, std::vector<SettingsSection> sections = {});
+
+  // The file name exactly as given at creation.
+  const std::string& fileName() const { return fileName_; }
+  // The sections in document order.
+  const std::vector<SettingsSection>& sections() const { return sections_; }
+
+  // Value of the first key line named key in the first section named section; defaultValue when
+  // either is missing. An empty value is the empty text, not the default.
+  std::string ReadText(const std::string& section, const std::string& key,
+                       const std::string& defaultValue) const;
+  // ParseInteger of ReadText(section, key, ""); defaultValue when that fails.
+  std::int32_t ReadNumber(const std::string& section, const std::string& key,
+                          std::int32_t defaultValue) const;
+  // Replaces the first key line named key with key + "=" + value, or appends that line; a missing
+  // section is appended at the end under the caller's spelling.
+  void WriteText(const std::string& section, const std::string& key, const std::string& value);
+  // WriteText with the value in plain decimal ("-5", "0").
+  void WriteNumber(const std::string& section, const std::string& key, std::int32_t value);
+  // Deletes the first key line named key in the first section named section; the section stays.
+  void RemoveKey(const std::string& section, const std::string& key);
+  // Deletes the first section named section with all its lines.
+  void RemoveSection(const std::string& section);
+  // A copy of every stored line of the first section named section; empty when it is missing.
+  TextLines SectionLines(const std::string& section) const;
+
+  // The bytes Save writes: each section's header, its lines and one empty line, all ended by CR LF.
+  std::string Text() const;
+  // Replaces the file with Text() in one step. Raises EFCreateError "Cannot create file %s" or
+  // EWriteError "Stream write error"; a failed Save leaves the old file and the document unchanged.
+  void Save() const;
+
+ private:
+  std::vector<SettingsSection>::iterator FindSection(const std::string& section);
+  std::vector<SettingsSection>::const_iterator FindSection(const std::string& section) const;
+
+  std::string fileName_;
+  std::vector<SettingsSection> sections_;
+};
+
+// The document of a file's bytes: lines split by the TextLines rules, then classified (empty lines,
+// ";" comments and lines before the first "[...]" header are dropped).
+SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes);
+// Loads the file when it exists as a file, else gives an empty document. Raises EFOpenError
+// "Cannot open file %s" when the file exists but cannot be read.
+SettingsDocument OpenSettingsDocument(const std::string& fileName);
+
+// The store's integer rule: leading blanks, then decimal with an optional sign, or hexadecimal
+// after
+// "$", "x", "X" or "0x"/"0X" (up to FFFFFFFF, read as 32-bit two's complement), nothing after.
+// True and *value set on success; false and *value untouched otherwise.
+bool ParseInteger(const std::string& text, std::int32_t* value);
+
+}  // namespace orx

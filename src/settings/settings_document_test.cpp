@@ -1,0 +1,298 @@
+#include "settings/settings_document.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/raised_failure.h"
+#include "test_files.h"
+
+namespace orx {
+namespace {
+
+using testing::ReadFile;
+using testing::ReadTree;
+using testing::ScopedTempDir;
+using testing::SetReadOnly;
+using testing::Tree;
+using testing::WriteFile;
+
+struct ParseRow {
+  std::string text;
+  bool accepted;
+  std::int32_t value;
+};
+
+TEST(ParseInteger, FollowsTheDecimalAndHexadecimalRules) {
+  const std::vector<ParseRow> rows = {
+      {"12", true, 12},
+      {"   12", true, 12},
+      {"12 ", false, 0},
+      {"\t12", false, 0},
+      {"+5", true, 5},
+      {"-0", true, 0},
+      {"007", true, 7},
+      {"0", true, 0},
+      {"2147483647", true, 2147483647},
+      {"2147483648", false, 0},
+      {"21474836470", false, 0},
+      {"-2147483648", true, INT32_MIN},
+      {"-2147483649", false, 0},
+      {"4294967296", false, 0},
+      {"99999999999", false, 0},
+      {"$1F", true, 31},
+      {"x1F", true, 31},
+      {"X1F", true, 31},
+      {"0x1F", true, 31},
+      {"0X1f", true, 31},
+      {"  $ff", true, 255},
+      {"$7FFFFFFF", true, 2147483647},
+      {"$80000000", true, INT32_MIN},
+      {"$FFFFFFFF", true, -1},
+      {"$FFFFFFFE", true, -2},
+      {"$100000000", false, 0},
+      {"$0000000001", true, 1},
+      {"$00000000FFFFFFFF", true, -1},
+      {"-$1", false, 0},
+      {"-x1", false, 0},
+      {"-0x1", false, 0},
+      {"+$1", false, 0},
+      {"$", false, 0},
+      {"x", false, 0},
+      {"0x", false, 0},
+      {"-", false, 0},
+      {"+", false, 0},
+      {"$G", false, 0},
+      {"1F", false, 0},
+      {"1 2", false, 0},
+      {"1-", false, 0},
+      {"--1", false, 0},
+      {"", false, 0},
+      {"   ", false, 0},
+      {std::string("1\0", 2), false, 0},
+  };
+  for (const ParseRow& row : rows) {
+    SCOPED_TRACE("text \"" + row.text + "\"");
+    std::int32_t value = 12345;
+    EXPECT_EQ(ParseInteger(row.text, &value), row.accepted);
+    EXPECT_EQ(value, row.accepted ? row.value : 12345) << "a failure must leave the value";
+  }
+}
+
+struct RoundTripRow {
+  const char* what;
+  std::string before;
+  std::string after;
+};
+
+TEST(SettingsDocument, LoadAndSaveRewriteTheFileInTheFixedLayout) {
+  const std::vector<RoundTripRow> rows = {
+      {"the described example",
+       ";settings\r\nVersion=3\r\n[Setup]\r\nRedirect=s:\\shared\r\n\r\n[Server]\r\nServerAdmin=1",
+       "[Setup]\r\nRedirect=s:\\shared\r\n\r\n[Server]\r\nServerAdmin=1\r\n\r\n"},
+      {"only comments and lines before any header", ";one\r\nKey=1\r\n\r\n  [x]\r\n", ""},
+      {"an empty file", "", ""},
+      {"blank-only and leading-blank lines are kept", "[A]\r\n   \r\n  k=v\r\n ;not a comment\r\n",
+       "[A]\r\n   \r\n  k=v\r\n ;not a comment\r\n\r\n"},
+      {"comments and empty lines inside sections go", "[A]\r\n;c\r\n\r\n\r\nk=v\r\n;d\r\n",
+       "[A]\r\nk=v\r\n\r\n"},
+      {"section spelling and empty names survive", "[setup]\r\nredirect=x\r\n[]\r\n[ a b ]\r\n",
+       "[setup]\r\nredirect=x\r\n\r\n[]\r\n\r\n[ a b ]\r\n\r\n"},
+      {"a header with blanks or a comment around it is an ordinary line",
+       "[A]\r\n[B] \r\nk=v\r\n [C]\r\n[D];c\r\n", "[A]\r\n[B] \r\nk=v\r\n [C]\r\n[D];c\r\n\r\n"},
+      {"lines without = and further = survive", "[A]\r\nplain\r\nk=a=b\r\n=\r\n",
+       "[A]\r\nplain\r\nk=a=b\r\n=\r\n\r\n"},
+      {"a lone [ or ] is no header", "[A]\r\n[\r\n]\r\n", "[A]\r\n[\r\n]\r\n\r\n"},
+      {"duplicate sections and keys are kept", "[S]\r\na=1\r\na=2\r\n[s]\r\na=3\r\n",
+       "[S]\r\na=1\r\na=2\r\n\r\n[s]\r\na=3\r\n\r\n"},
+      {"line feeds only", "[A]\na=1\nb=2\n", "[A]\r\na=1\r\nb=2\r\n\r\n"},
+      {"carriage returns only", "[A]\ra=1\rb=2", "[A]\r\na=1\r\nb=2\r\n\r\n"},
+      {"line feed then carriage return", "[A]\n\ra=1\n\r", "[A]\r\na=1\r\n\r\n"},
+      {"a zero byte ends the text", std::string("[A]\r\na=1\r\nb=2\0c=3\r\n[B]\r\nd=4\r\n", 27),
+       "[A]\r\na=1\r\nb=2\r\n\r\n"},
+      {"a byte-order mark hides the first header", "\xEF\xBB\xBF[A]\r\na=1\r\n[B]\r\nb=2\r\n",
+       "[B]\r\nb=2\r\n\r\n"},
+      {"8-bit bytes pass unchanged", "[\xC4rger]\r\n\xE9=\xFF\x80\r\n",
+       "[\xC4rger]\r\n\xE9=\xFF\x80\r\n\r\n"},
+  };
+  for (const RoundTripRow& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScopedTempDir dir;
+    const std::string file = dir / "orx.ini";
+    WriteFile(file, row.before);
+    OpenSettingsDocument(file).Save();
+    EXPECT_EQ(ReadFile(file), row.after);
+    // The layout is a fixed point: a second round trip changes nothing.
+    OpenSettingsDocument(file).Save();
+    EXPECT_EQ(ReadFile(file), row.after);
+  }
+}
+
+TEST(SettingsDocument, MissingFileIsEmptyAndSaveCreatesZeroBytes) {
+  ScopedTempDir dir;
+  const std::string file = dir / "orx.ini";
+  const SettingsDocument document = OpenSettingsDocument(file);
+  EXPECT_EQ(document.fileName(), file);
+  EXPECT_TRUE(document.sections().empty());
+  EXPECT_EQ(document.ReadText("Setup", "Redirect", "none"), "none");
+  EXPECT_EQ(document.ReadNumber("Setup", "Redirect", 7), 7);
+  EXPECT_FALSE(testing::FileExists(file));
+  document.Save();
+  EXPECT_TRUE(testing::FileExists(file));
+  EXPECT_EQ(ReadFile(file), "");
+}
+
+TEST(SettingsDocument, DirectoryOfTheNameLoadsAsEmptyDocument) {
+  ScopedTempDir dir;
+  testing::MakeDirectories(dir / "orx.ini");
+  EXPECT_TRUE(OpenSettingsDocument(dir / "orx.ini").sections().empty());
+  EXPECT_TRUE(OpenSettingsDocument("").sections().empty());
+}
+
+SettingsDocument Loaded(const std::string& text) {
+  return SettingsDocumentFromText("orx.ini", text);
+}
+
+TEST(SettingsDocument, NamesMatchWithoutCaseAndKeepTheirSpelling) {
+  SettingsDocument document = Loaded("[setup]\r\nredirect=x\r\n");
+  EXPECT_EQ(document.ReadText("Setup", "Redirect", "-"), "x");
+  EXPECT_EQ(document.ReadText("SETUP", "REDIRECT", "-"), "x");
+  document.WriteText("Setup", "Redirect", "y");
+  EXPECT_EQ(document.Text(), "[setup]\r\nRedirect=y\r\n\r\n");
+}
+
+TEST(SettingsDocument, NamesAndValuesAreNeverTrimmed) {
+  SettingsDocument document = Loaded("[Setup]\r\nRedirect =a\r\n Redirect=b\r\nPath= s:\\x \r\n");
+  EXPECT_EQ(document.ReadText("Setup", "Redirect", "-"), "-");
+  EXPECT_EQ(document.ReadText("Setup", "Redirect ", "-"), "a");
+  EXPECT_EQ(document.ReadText("Setup", " Redirect", "-"), "b");
+  EXPECT_EQ(document.ReadText("Setup", "Path", "-"), " s:\\x ");
+  EXPECT_EQ(document.ReadText(" Setup", "Path", "-"), "-");
+  document.WriteText("Setup", "Redirect", "c");
+  EXPECT_EQ(document.Text(),
+            "[Setup]\r\nRedirect =a\r\n Redirect=b\r\nPath= s:\\x \r\nRedirect=c\r\n\r\n");
+}
+
+TEST(SettingsDocument, EmptyValueIsNotTheDefault) {
+  const SettingsDocument document = Loaded("[Setup]\r\nRedirect=\r\nCount=\r\n");
+  EXPECT_EQ(document.ReadText("Setup", "Redirect", "-"), "");
+  EXPECT_EQ(document.ReadNumber("Setup", "Count", 9), 9);
+}
+
+TEST(SettingsDocument, LinesWithoutEqualsSignArePassedOver) {
+  SettingsDocument document = Loaded("[A]\r\nKey\r\nKey=1\r\n");
+  EXPECT_EQ(document.ReadText("A", "Key", "-"), "1");
+  document.WriteText("A", "Key", "2");
+  document.RemoveKey("A", "Plain");
+  EXPECT_EQ(document.SectionLines("A"), (TextLines{"Key", "Key=2"}));
+}
+
+TEST(SettingsDocument, OnlyTheFirstSectionOfDuplicatesIsAddressed) {
+  SettingsDocument document = Loaded("[Setup]\r\nRedirect=a\r\n[SETUP]\r\nRedirect=b\r\n");
+  EXPECT_EQ(document.ReadText("Setup", "Redirect", "-"), "a");
+  document.WriteText("setup", "Other", "1");
+  EXPECT_EQ(document.SectionLines("Setup"), (TextLines{"Redirect=a", "Other=1"}));
+  document.RemoveSection("Setup");
+  EXPECT_EQ(document.ReadText("Setup", "Redirect", "-"), "b");
+  EXPECT_EQ(document.Text(), "[SETUP]\r\nRedirect=b\r\n\r\n");
+}
+
+TEST(SettingsDocument, OnlyTheFirstOfDuplicateKeysIsAddressed) {
+  SettingsDocument document = Loaded("[Setup]\r\nRedirect=a\r\nx\r\nredirect=b\r\n");
+  document.WriteText("Setup", "REDIRECT", "c");
+  EXPECT_EQ(document.SectionLines("Setup"), (TextLines{"REDIRECT=c", "x", "redirect=b"}));
+  document.RemoveKey("Setup", "Redirect");
+  EXPECT_EQ(document.ReadText("Setup", "Redirect", "-"), "b");
+  EXPECT_EQ(document.SectionLines("Setup"), (TextLines{"x", "redirect=b"}));
+}
+
+TEST(SettingsDocument, RemoveKeyOfTheLastLineLeavesAnEmptySection) {
+  SettingsDocument document = Loaded("[Setup]\r\nRedirect=a\r\n[Server]\r\nServerAdmin=1\r\n");
+  document.RemoveKey("Setup", "Redirect");
+  document.RemoveKey("Setup", "Redirect");
+  document.RemoveKey("Missing", "Redirect");
+  document.RemoveSection("Missing");
+  EXPECT_TRUE(document.SectionLines("Setup").empty());
+  EXPECT_EQ(document.Text(), "[Setup]\r\n\r\n[Server]\r\nServerAdmin=1\r\n\r\n");
+}
+
+TEST(SettingsDocument, WriteIntoMissingSectionAppendsItAtTheEnd) {
+  SettingsDocument document = Loaded("[Server]\r\nServerAdmin=1\r\n[Other]\r\n");
+  document.WriteText("Setup", "Redirect", "s:\\shared");
+  document.WriteText("setup", "More", "");
+  EXPECT_EQ(document.Text(),
+            "[Server]\r\nServerAdmin=1\r\n\r\n[Other]\r\n\r\n[Setup]\r\nRedirect=s:\\shared\r\n"
+            "More=\r\n\r\n");
+}
+
+TEST(SettingsDocument, NumbersAreWrittenInPlainDecimalAndReadBack) {
+  const std::vector<std::int32_t> values = {-5, 0, 1, 2, INT32_MIN, INT32_MAX};
+  for (const std::int32_t value : values) {
+    SCOPED_TRACE(value);
+    SettingsDocument document("orx.ini");
+    document.WriteNumber("Server", "ServerAdmin", value);
+    EXPECT_EQ(document.ReadText("Server", "ServerAdmin", "-"), std::to_string(value));
+    EXPECT_EQ(document.ReadNumber("Server", "ServerAdmin", 42), value);
+  }
+  const SettingsDocument document = Loaded("[S]\r\nHex=$10\r\nBad=1x\r\nBlank= 3\r\n");
+  EXPECT_EQ(document.ReadNumber("S", "Hex", 0), 16);
+  EXPECT_EQ(document.ReadNumber("S", "Bad", -1), -1);
+  EXPECT_EQ(document.ReadNumber("S", "Blank", 0), 3);
+}
+
+TEST(SettingsDocument, SaveIntoMissingDirectoryRaisesCannotCreate) {
+  ScopedTempDir dir;
+  const std::string file = dir / "missing\\orx.ini";
+  SettingsDocument document(file);
+  document.WriteText("Setup", "Redirect", "x");
+  try {
+    document.Save();
+    FAIL() << "Save succeeded";
+  } catch (const RaisedFailure& failure) {
+    EXPECT_EQ(failure.kind(), kFileCreateError);
+    EXPECT_EQ(std::string(failure.what()), "Cannot create file " + file);
+  }
+  EXPECT_EQ(document.Text(), "[Setup]\r\nRedirect=x\r\n\r\n");
+  EXPECT_EQ(ReadTree(dir.path()), Tree{});
+}
+
+TEST(SettingsDocument, SaveOverDirectoryOfTheNameRaisesCannotCreateAndLeavesNoTemporary) {
+  ScopedTempDir dir;
+  const std::string file = dir / "orx.ini";
+  WriteFile(dir / "orx.ini\\inner.txt", "kept");
+  try {
+    SettingsDocumentFromText(file, "[A]\r\nk=v\r\n").Save();
+    FAIL() << "Save succeeded";
+  } catch (const RaisedFailure& failure) {
+    EXPECT_EQ(failure.kind(), kFileCreateError);
+    EXPECT_EQ(std::string(failure.what()), "Cannot create file " + file);
+  }
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini\\", ""}, {"orx.ini\\inner.txt", "kept"}}));
+}
+
+TEST(SettingsDocument, FailedSaveLeavesThePreviousFileAndNoTemporary) {
+  ScopedTempDir dir;
+  const std::string file = dir / "orx.ini";
+  const std::string before = ";old\r\n[Setup]\nRedirect=s:\\old";
+  WriteFile(file, before);
+  SettingsDocument document = OpenSettingsDocument(file);
+  document.WriteText("Setup", "Redirect", "s:\\new");
+  SetReadOnly(file, true);
+  try {
+    document.Save();
+    FAIL() << "Save over a read-only file succeeded";
+  } catch (const RaisedFailure& failure) {
+    EXPECT_EQ(failure.kind(), kFileCreateError);
+    EXPECT_EQ(std::string(failure.what()), "Cannot create file " + file);
+  }
+  SetReadOnly(file, false);
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", before}}));
+  // The document in memory is unchanged by the failure and can still be saved.
+  document.Save();
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", "[Setup]\r\nRedirect=s:\\new\r\n\r\n"}}));
+}
+
+}  // namespace
+}  // namespace orx
