@@ -45,6 +45,9 @@ ensure_wine_prefix() {
 start_wine_server() {
   "$WINE_SERVER" -p
   trap 'stop_wine_server' EXIT
+  # Wine starts its background services with the first program; started here, they inherit
+  # /dev/null rather than a test's output pipe, which they would otherwise hold open.
+  "$WINE_LOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 stop_wine_server() {

@@ -1,10 +1,15 @@
 #include "run_program.h"
 
+#include "test_files.h"
+
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <cstring>
 #else
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,7 +95,12 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nul;
-  startup.hStdOutput = writeEnd;
+  HANDLE outputFile = INVALID_HANDLE_VALUE;
+  if (!options.outputFile.empty()) {
+    outputFile = CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  startup.hStdOutput = outputFile != INVALID_HANDLE_VALUE ? outputFile : writeEnd;
   startup.hStdError = nul;
   PROCESS_INFORMATION process{};
   std::string environment = EnvironmentBlock(options.appData);
@@ -102,6 +112,9 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
                      &startup, &process);
   CloseHandle(writeEnd);
   CloseHandle(nul);
+  if (outputFile != INVALID_HANDLE_VALUE) {
+    CloseHandle(outputFile);
+  }
   if (!started) {
     CloseHandle(readEnd);
     ADD_FAILURE() << "cannot start " << line << ": error " << GetLastError();
@@ -109,7 +122,7 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   }
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+  while (::ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
     result.output.append(buffer, got);
   }
   CloseHandle(readEnd);
@@ -119,6 +132,9 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   result.exitStatus = static_cast<int>(status);
+  if (!options.outputFile.empty()) {
+    result.output = ReadFile(options.outputFile);
+  }
   return result;
 }
 
@@ -142,7 +158,14 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   const std::string program = ProgramPath();
   const pid_t child = fork();
   if (child == 0) {
-    dup2(pipeEnds[1], STDOUT_FILENO);
+    if (!options.outputFile.empty()) {
+      const int file =
+          open(NativePath(options.outputFile).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(file, STDOUT_FILENO);
+      close(file);
+    } else {
+      dup2(pipeEnds[1], STDOUT_FILENO);
+    }
     close(pipeEnds[0]);
     close(pipeEnds[1]);
     if (!options.workingDirectory.empty()) {
@@ -180,6 +203,9 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   int status = 0;
   waitpid(child, &status, 0);
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (!options.outputFile.empty()) {
+    result.output = ReadFile(options.outputFile);
+  }
   return result;
 }
 

@@ -14,6 +14,9 @@ struct RunOptions {
   std::optional<std::string> appData;
   // Windows only: the raw command line after the program's name, passed unchanged.
   std::optional<std::string> rawArguments;
+  // When set, standard output goes to this file (created anew) instead of a pipe; the result's
+  // output is the file's content afterwards.
+  std::string outputFile;
 };
 
 struct ProgramResult {

@@ -24,6 +24,7 @@ std::string ProgramForm(const fs::path& native) {
   return text;
 }
 
+#ifdef _WIN32
 std::string Lower(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') {
@@ -32,6 +33,7 @@ std::string Lower(std::string text) {
   }
   return text;
 }
+#endif
 
 }  // namespace
 
@@ -39,7 +41,11 @@ std::string NativePath(const std::string& path) {
 #ifdef _WIN32
   return path;
 #else
-  std::string text = path;
+  // The POSIX port maps a drive prefix to the root, as Wine maps z:.
+  std::string text = path.size() >= 2 && path[1] == ':' ? path.substr(2) : path;
+  if (text.empty()) {
+    text = "/";
+  }
   for (char& c : text) {
     if (c == '\\') {
       c = '/';

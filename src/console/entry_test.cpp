@@ -1,0 +1,89 @@
+#include "console/entry.h"
+
+#include <gtest/gtest.h>
+
+#include "files/console_output.h"
+#include "files/raised_failure.h"
+
+namespace orx {
+namespace {
+
+TEST(Entry, RuleLineMatchesTheTitle) {
+  EXPECT_EQ(ProgramTitle(), "Ormatide - Workgroup Configuration Version 3.0 (Console)");
+  EXPECT_EQ(RuleLine(ProgramTitle()), std::string(ProgramTitle().size(), '-'));
+  EXPECT_EQ(RuleLine("abc"), "---");
+}
+
+TEST(Entry, SyntaxScreenIsNineLines) {
+  const std::string expected =
+      "SYNTAX   orxconfigc.exe  [/v\"xxxx\"] /s\"xxxx\" [/r\"xxxx\"] [/c] [/a]\r\n"
+      "[ ] : Shows an optional parameter (don't use square brackets in parameters)\r\n"
+      "\r\n"
+      "/v  : ORX install/data directory (default location will be used if not supplied)\r\n"
+      "/s  : Network directory for ORX workgroup server\r\n"
+      "/r  : Network directory for user files (INI file redirection)\r\n"
+      "/d  : Copy shared data files (if available and no files on server)\r\n"
+      "/a  : Assign user administrator rights\r\n"
+      "/x : Assign administrator only rights";
+  EXPECT_EQ(SyntaxText(), expected);
+}
+
+TEST(Entry, FailureTextForEachKind) {
+  struct Row {
+    const char* kind;
+    std::string message;
+    std::uint32_t offset;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {kFileOpenError, "Cannot open file c:\\a\\orx.ini", 0x1A2B,
+       "Exception EFOpenError in module orxconfigc.exe at 00001A2B.\nCannot open file "
+       "c:\\a\\orx.ini."},
+      {kFileCreateError, "Cannot create file orx.ini", 0xDEADBEEF,
+       "Exception EFCreateError in module orxconfigc.exe at DEADBEEF.\nCannot create file "
+       "orx.ini."},
+      {kWriteError, "Stream write error", 0,
+       "Exception EWriteError in module orxconfigc.exe at 00000000.\nStream write error."},
+      {kOutOfMemory, "Out of memory", 16,
+       "Exception EOutOfMemory in module orxconfigc.exe at 00000010.\nOut of memory."},
+      {kInOutError, "Disk full.", 1,
+       "Exception EInOutError in module orxconfigc.exe at 00000001.\nDisk full."},
+      {kInOutError, "", 2, "Exception EInOutError in module orxconfigc.exe at 00000002.\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kind);
+    EXPECT_EQ(FailureText(row.kind, "orxconfigc.exe", row.offset, row.message), row.expected);
+  }
+}
+
+TEST(Entry, ConsoleErrorMessagesByCode) {
+  const std::pair<unsigned, const char*> rows[] = {
+      {2, "File not found"},
+      {3, "Invalid filename"},
+      {4, "Too many open files"},
+      {5, "File access denied"},
+      {100, "Read beyond end of file"},
+      {101, "Disk full"},
+      {106, "Invalid numeric input"},
+      {6, "I/O error 6"},
+      {112, "I/O error 112"},
+  };
+  for (const auto& [code, message] : rows) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(InOutErrorMessage(code), message);
+  }
+}
+
+TEST(Entry, RaisedFailureCarriesKindMessageAndTheRaisingLocation) {
+  try {
+    RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", "x.ini"));
+    FAIL() << "nothing raised";
+  } catch (const RaisedFailure& failure) {
+    EXPECT_EQ(failure.kind(), "EFOpenError");
+    EXPECT_STREQ(failure.what(), "Cannot open file x.ini");
+    EXPECT_NE(failure.codeOffset(), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace orx
