@@ -157,8 +157,6 @@ TEST(OpenEffectiveSettings, EmptyInstallDirectoryMeansTheCurrentDirectory) {
   WriteFile(dir / "red\\orx.ini", "[Server]\r\n");
   EXPECT_EQ(OpenEffectiveSettings("").fileName(), dir / "red\\orx.ini");
   EXPECT_EQ(ReadRedirection(""), dir / "red\\");
-  WriteRedirection("", "");
-  EXPECT_EQ(ReadFile(dir / "orx.ini"), "");
 }
 
 struct WriteRow {
@@ -195,6 +193,15 @@ TEST(WriteRedirection, SetsOrRemovesTheKeyAndAlwaysSaves) {
     WriteRedirection(dir.path(), row.redirection);
     EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", row.after}}));
   }
+}
+
+TEST(WriteRedirection, EmptyDirectoryMeansTheCurrentDirectory) {
+  ScopedTempDir dir;
+  ScopedCurrentDirectory cwd(dir.path());
+  WriteRedirection("", "s:\\shared\\");
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", "[Setup]\r\nRedirect=s:\\shared\r\n\r\n"}}));
+  WriteRedirection("", "");
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", ""}}));
 }
 
 TEST(WriteRedirection, DoesNotFollowTheRedirection) {
