@@ -1,0 +1,457 @@
+#include "files/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "files/raised_failure.h"
+#include "test_files.h"
+
+namespace orx {
+namespace {
+
+using testing::ReadFile;
+using testing::ReadTree;
+using testing::ScopedTempDir;
+using testing::SetReadOnly;
+using testing::Tree;
+using testing::WriteFile;
+using testing::WriteTree;
+
+std::vector<std::string> SortedNames(const std::vector<DirectoryEntry>& entries) {
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : entries) {
+    names.push_back(entry.name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+unsigned AttributesOf(const std::vector<DirectoryEntry>& entries, const std::string& name) {
+  for (const DirectoryEntry& entry : entries) {
+    if (entry.name == name) {
+      return entry.attributes;
+    }
+  }
+  ADD_FAILURE() << name << " not listed";
+  return 0;
+}
+
+// Runs the action and returns the kind and message of the failure it raises ("" when none).
+template <typename Action>
+std::string FailureOf(Action action) {
+  try {
+    action();
+  } catch (const RaisedFailure& failure) {
+    return failure.kind() + " " + failure.what();
+  }
+  return std::string();
+}
+
+TEST(PassesAttributeMask, LeavesOutOnlyHiddenSystemLabelAndDirectoryFlagsTheMaskLacks) {
+  struct Row {
+    unsigned attributes;
+    unsigned mask;
+    bool passes;
+  };
+  const Row rows[] = {
+      {kAttributeArchive, 0, true},
+      {kAttributeReadOnly | kAttributeArchive, 0, true},
+      {kAttributeDirectory, 63, true},
+      {kAttributeDirectory, 47, false},
+      {kAttributeHidden | kAttributeArchive, 47, true},
+      {kAttributeHidden, kAttributeDirectory, false},
+      {kAttributeSystem, 63 & ~kAttributeSystem, false},
+      {kAttributeVolumeLabel, 63 & ~kAttributeVolumeLabel, false},
+      {kAttributeDirectory | kAttributeHidden, kAttributeDirectory, false},
+      {kAttributeDirectory | kAttributeHidden, kAttributeDirectory | kAttributeHidden, true},
+      {0, 0, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.attributes) + " under mask " + std::to_string(row.mask));
+    EXPECT_EQ(PassesAttributeMask(row.attributes, row.mask), row.passes);
+  }
+}
+
+class PlatformFiles : public ::testing::Test {
+ protected:
+  ScopedTempDir dir_;
+};
+
+TEST_F(PlatformFiles, IsFileAndIsDirectoryTellEntriesApart) {
+  WriteTree(dir_.path(), {{"file.txt", "x"}, {"folder\\", ""}});
+  struct Row {
+    std::string relative;
+    bool file;
+    bool directory;
+  };
+  const Row rows[] = {
+      {"file.txt", true, false}, {"folder", false, true},          {"folder\\", false, true},
+      {"missing", false, false}, {"missing\\x.txt", false, false}, {"file.txt\\x", false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.relative);
+    EXPECT_EQ(IsFile(dir_ / row.relative), row.file);
+    EXPECT_EQ(IsDirectory(dir_ / row.relative), row.directory);
+  }
+}
+
+TEST_F(PlatformFiles, CreateDirectoryMakesOneLevelOnly) {
+  EXPECT_TRUE(CreateDirectoryA(dir_ / "one"));
+  EXPECT_TRUE(IsDirectory(dir_ / "one"));
+  EXPECT_FALSE(CreateDirectoryA(dir_ / "one")) << "an existing directory is a failure";
+  EXPECT_FALSE(CreateDirectoryA(dir_ / "two\\three"));
+  EXPECT_FALSE(IsDirectory(dir_ / "two"));
+}
+
+TEST_F(PlatformFiles, CopyReplacesAnExistingTargetAndKeepsTheSource) {
+  WriteTree(dir_.path(), {{"source.txt", "new\r\ncontent"}, {"target.txt", "old content, longer"}});
+  EXPECT_TRUE(CopyFileA(dir_ / "source.txt", dir_ / "target.txt", false));
+  EXPECT_EQ(ReadFile(dir_ / "target.txt"), "new\r\ncontent");
+  EXPECT_EQ(ReadFile(dir_ / "source.txt"), "new\r\ncontent");
+  EXPECT_FALSE(CopyFileA(dir_ / "source.txt", dir_ / "target.txt", true));
+}
+
+TEST_F(PlatformFiles, CopyFailsWithoutTouchingWhatIsThere) {
+  WriteTree(dir_.path(), {{"source.txt", "abc"}, {"folder\\", ""}, {"folder\\keep.txt", "k"}});
+  struct Row {
+    std::string source;
+    std::string target;
+  };
+  const Row rows[] = {
+      {"missing.txt", "copy.txt"},  {"folder", "copy.txt"},
+      {"source.txt", "folder"},     {"source.txt", "no-such-folder\\copy.txt"},
+      {"source.txt", "source.txt"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.source + " -> " + row.target);
+    EXPECT_FALSE(CopyFileA(dir_ / row.source, dir_ / row.target, false));
+    EXPECT_EQ(ReadTree(dir_.path()),
+              (Tree{{"source.txt", "abc"}, {"folder\\", ""}, {"folder\\keep.txt", "k"}}));
+  }
+}
+
+TEST_F(PlatformFiles, CopyCarriesTheSourcesReadOnlyAttribute) {
+  WriteFile(dir_ / "source.txt", "abc");
+  SetReadOnly(dir_ / "source.txt", true);
+  ASSERT_TRUE(CopyFileA(dir_ / "source.txt", dir_ / "copy.txt", false));
+  const std::vector<DirectoryEntry> entries = EnumerateDirectory(dir_ / "*.*", 47);
+  EXPECT_NE(AttributesOf(entries, "copy.txt") & kAttributeReadOnly, 0u);
+  EXPECT_EQ(ReadFile(dir_ / "copy.txt"), "abc");
+}
+
+#ifndef _WIN32
+// Wine replaces a read-only target when run as root (Windows refuses), so this is the port's own.
+TEST_F(PlatformFiles, CopyRefusesAReadOnlyTarget) {
+  WriteTree(dir_.path(), {{"source.txt", "new"}, {"target.txt", "old"}});
+  SetReadOnly(dir_ / "target.txt", true);
+  EXPECT_FALSE(CopyFileA(dir_ / "source.txt", dir_ / "target.txt", false));
+  EXPECT_EQ(ReadFile(dir_ / "target.txt"), "old");
+}
+#endif
+
+class Enumeration : public PlatformFiles {
+ protected:
+  void SetUp() override {
+    WriteTree(dir_.path(), {{"a.txt", "a"},
+                            {"NoDot", "n"},
+                            {"2024-01.txt", "1"},
+                            {"2024-02.TXT", "2"},
+                            {"2024-1.txt", "x"},
+                            {"12024-01.txt", "x"},
+                            {".hidden", "h"},
+                            {"sub\\", ""},
+                            {"sub\\inner.txt", "i"}});
+  }
+};
+
+TEST_F(Enumeration, PatternsSelectNamesWithoutRegardToCase) {
+  struct Row {
+    std::string pattern;
+    unsigned mask;
+    std::vector<std::string> names;
+  };
+  const Row rows[] = {
+      {"*.*",
+       63,
+       {".", "..", ".hidden", "12024-01.txt", "2024-01.txt", "2024-02.TXT", "2024-1.txt", "NoDot",
+        "a.txt", "sub"}},
+      {"*.*",
+       47,
+       {".hidden", "12024-01.txt", "2024-01.txt", "2024-02.TXT", "2024-1.txt", "NoDot", "a.txt"}},
+      {"*.*", 45, {"12024-01.txt", "2024-01.txt", "2024-02.TXT", "2024-1.txt", "NoDot", "a.txt"}},
+      {"\?\?\?\?-\?\?.txt", 47, {"2024-01.txt", "2024-02.TXT"}},
+      {"nodot", 47, {"NoDot"}},
+      {"A.TXT", 47, {"a.txt"}},
+      {"*.ini", 63, {}},
+      {"sub\\*.*", 63, {".", "..", "inner.txt"}},
+      {"SUB\\*.*", 47, {"inner.txt"}},
+      {"missing\\*.*", 63, {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.pattern + " under mask " + std::to_string(row.mask));
+    EXPECT_EQ(SortedNames(EnumerateDirectory(dir_ / row.pattern, row.mask)), row.names);
+  }
+}
+
+TEST_F(Enumeration, EntriesCarryTheirAttributes) {
+  SetReadOnly(dir_ / "a.txt", true);
+  const std::vector<DirectoryEntry> entries = EnumerateDirectory(dir_ / "*.*", 63);
+  struct Row {
+    std::string name;
+    unsigned attributes;
+  };
+  const Row rows[] = {
+      {"a.txt", kAttributeArchive | kAttributeReadOnly},
+      {"NoDot", kAttributeArchive},
+      {".hidden", kAttributeArchive | kAttributeHidden},
+      {"sub", kAttributeDirectory},
+      {".", kAttributeDirectory},
+      {"..", kAttributeDirectory},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // Other flags (not content indexed and the like) may come with them on Windows.
+    EXPECT_EQ(AttributesOf(entries, row.name) & 63u, row.attributes);
+  }
+}
+
+TEST_F(PlatformFiles, LowerCasedPathsReachMixedCaseEntries) {
+  WriteTree(dir_.path(), {{"Mixed\\Data\\File.Txt", "old"}, {"Mixed\\Other.ini", "o"}});
+  EXPECT_TRUE(IsFile(dir_ / "mixed\\data\\file.txt"));
+  EXPECT_TRUE(IsDirectory(dir_ / "MIXED\\data"));
+  EXPECT_EQ(ReadFileBytes(dir_ / "mixed\\data\\file.txt"), "old");
+
+  WriteFileBytes(dir_ / "mixed\\data\\file.txt", "written");
+  EXPECT_EQ(ReadFile(dir_ / "Mixed\\Data\\File.Txt"), "written");
+  ReplaceFileBytes(dir_ / "mixed\\data\\FILE.TXT", "replaced");
+  EXPECT_EQ(ReadFile(dir_ / "Mixed\\Data\\File.Txt"), "replaced");
+  EXPECT_TRUE(CopyFileA(dir_ / "mixed\\other.ini", dir_ / "mixed\\data\\file.txt", false));
+  EXPECT_TRUE(CreateDirectoryA(dir_ / "mixed\\data\\New"));
+  WriteFileBytes(dir_ / "mixed\\data\\new\\Made.txt", "m");
+  EXPECT_EQ(SortedNames(EnumerateDirectory(dir_ / "mixed\\DATA\\*.*", 47)),
+            (std::vector<std::string>{"File.Txt"}));
+
+  // No second spelling appeared: every write went to the existing entries.
+  EXPECT_EQ(ReadTree(dir_.path()), (Tree{{"Mixed\\", ""},
+                                         {"Mixed\\Data\\", ""},
+                                         {"Mixed\\Data\\File.Txt", "o"},
+                                         {"Mixed\\Data\\New\\", ""},
+                                         {"Mixed\\Data\\New\\Made.txt", "m"},
+                                         {"Mixed\\Other.ini", "o"}}));
+}
+
+TEST_F(PlatformFiles, WholeFilesRoundTripEveryByte) {
+  const std::string bytes = std::string("a\r\nb\n\rc\0d", 9) + std::string(70000, '\xE9');
+  WriteFileBytes(dir_ / "data.bin", bytes);
+  EXPECT_EQ(ReadFileBytes(dir_ / "data.bin"), bytes);
+  WriteFileBytes(dir_ / "data.bin", "short");
+  EXPECT_EQ(ReadFileBytes(dir_ / "data.bin"), "short") << "an existing file is replaced whole";
+  ReplaceFileBytes(dir_ / "data.bin", bytes);
+  EXPECT_EQ(ReadFileBytes(dir_ / "data.bin"), bytes);
+  ReplaceFileBytes(dir_ / "fresh.txt", "");
+  EXPECT_EQ(ReadFileBytes(dir_ / "fresh.txt"), "");
+  EXPECT_EQ(ReadTree(dir_.path()), (Tree{{"data.bin", bytes}, {"fresh.txt", ""}}))
+      << "no temporary file is left behind";
+}
+
+TEST_F(PlatformFiles, FailedOpensAndCreationsRaiseWithTheNameAsGiven) {
+  WriteTree(dir_.path(), {{"folder\\", ""}, {"ro.txt", "old"}});
+  SetReadOnly(dir_ / "ro.txt", true);
+  struct Row {
+    std::string what;
+    std::string path;
+    void (*action)(const std::string&);
+    std::string kind;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"read missing", dir_ / "missing.txt", [](const std::string& p) { ReadFileBytes(p); },
+       "EFOpenError", "Cannot open file "},
+      {"read directory", dir_ / "folder", [](const std::string& p) { ReadFileBytes(p); },
+       "EFOpenError", "Cannot open file "},
+      {"write directory", dir_ / "folder", [](const std::string& p) { WriteFileBytes(p, "x"); },
+       "EFCreateError", "Cannot create file "},
+      {"write missing parent", dir_ / "none\\x.txt",
+       [](const std::string& p) { WriteFileBytes(p, "x"); }, "EFCreateError",
+       "Cannot create file "},
+      {"replace directory", dir_ / "folder", [](const std::string& p) { ReplaceFileBytes(p, "x"); },
+       "EFCreateError", "Cannot create file "},
+      {"replace read-only", dir_ / "ro.txt", [](const std::string& p) { ReplaceFileBytes(p, "x"); },
+       "EFCreateError", "Cannot create file "},
+      {"replace missing parent", dir_ / "none\\x.txt",
+       [](const std::string& p) { ReplaceFileBytes(p, "x"); }, "EFCreateError",
+       "Cannot create file "},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(FailureOf([&] { row.action(row.path); }), row.kind + " " + row.message + row.path);
+    EXPECT_EQ(ReadTree(dir_.path()), (Tree{{"folder\\", ""}, {"ro.txt", "old"}}))
+        << "nothing changed, no temporary file left";
+  }
+}
+
+#ifndef _WIN32
+// As root Wine may still open a read-only file for writing; the POSIX port refuses as Windows does.
+TEST_F(PlatformFiles, WriteRefusesAReadOnlyTarget) {
+  WriteFile(dir_ / "ro.txt", "old");
+  SetReadOnly(dir_ / "ro.txt", true);
+  EXPECT_EQ(FailureOf([&] { WriteFileBytes(dir_ / "ro.txt", "new"); }),
+            "EFCreateError Cannot create file " + (dir_ / "ro.txt"));
+  EXPECT_EQ(ReadFile(dir_ / "ro.txt"), "old");
+}
+
+TEST(PosixPort, AShortWriteRaisesAStreamWriteError) {
+  EXPECT_EQ(FailureOf([] { WriteFileBytes("\\dev\\full", "x"); }),
+            "EWriteError Stream write error");
+}
+
+TEST_F(PlatformFiles, ADrivePrefixStandsForTheRoot) {
+  WriteFile(dir_ / "f.txt", "drive");
+  EXPECT_TRUE(IsDirectory("c:"));
+  EXPECT_TRUE(IsDirectory("C:\\"));
+  EXPECT_EQ(ReadFileBytes("c:" + (dir_ / "f.txt")), "drive");
+}
+
+TEST(PosixPort, CommandLineQuotesEmptyArgumentsAndThoseWithBlanks) {
+  char program[] = "orxconfigc";
+  char spaced[] = "a b";
+  char empty[] = "";
+  char quote[] = "x\"y";
+  char tab[] = "t\tu";
+  char plain[] = "/s";
+  char* argv[] = {program, spaced, empty, quote, tab, plain};
+  RememberProcessArguments(6, argv);
+  EXPECT_EQ(CommandLineText(), "orxconfigc \"a b\" \"\" x\"y \"t\tu\" /s");
+}
+#endif
+
+TEST(ExpandPath, ResolvesRelativeAndDottedPathsLexically) {
+  std::string current = std::filesystem::current_path().string();
+  std::replace(current.begin(), current.end(), '/', '\\');
+  if (current.back() == '\\') {
+    current.pop_back();
+  }
+  const std::string long259 = "c:\\" + std::string(256, 'a');
+  struct Row {
+    std::string path;
+    std::string expanded;
+  };
+  const Row rows[] = {
+      {"", ""},
+      {"rel", current + "\\rel"},
+      {"x\\..\\y", current + "\\y"},
+      {"c:\\a\\.\\b\\..\\c", "c:\\a\\c"},
+      {"c:\\a\\b\\", "c:\\a\\b\\"},
+      {"c:\\..\\a", "c:\\a"},
+      {"c:/a/b", "c:\\a\\b"},
+      {"\\\\server\\share\\a\\..\\b", "\\\\server\\share\\b"},
+      {long259, long259},
+      {long259 + "a", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    EXPECT_EQ(ExpandPath(row.path), row.expanded);
+  }
+}
+
+TEST(EqualIgnoringCase, FoldsAsciiAndWindows1252LettersAndKeysAgree) {
+  struct Row {
+    std::string a;
+    std::string b;
+    bool equal;
+  };
+  const Row rows[] = {
+      {"", "", true},
+      {"ServerPath", "serverpath", true},
+      {"SERVERPATH", "serverpatH", true},
+      {"\xC9t\xC9", "\xE9t\xE9", true},  // E acute
+      {"\xD6l", "\xF6L", true},          // O diaeresis
+      {"\xDE", "\xFE", true},            // thorn
+      {"\x8A\x8C\x8E", "\x9A\x9C\x9E", true},
+      {"\x9F", "\xFF", true},
+      {"\xC9", "E", false},     // accents count
+      {"\xD7", "\xF7", false},  // multiplication and division signs are no letters
+      {"co-op", "coop", false},
+      {"abc", "abcd", false},
+      {"a b", "ab", false},
+      {"[x]", "{x}", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.a + " / " + row.b);
+    EXPECT_EQ(EqualIgnoringCase(row.a, row.b), row.equal);
+    EXPECT_EQ(EqualIgnoringCase(row.b, row.a), row.equal);
+    EXPECT_EQ(EqualityKeyOf(row.a) == EqualityKeyOf(row.b), row.equal);
+  }
+}
+
+TEST(ReadEnvironment, GivesLongValuesWholeAndEmptyForUnset) {
+  const std::string value(3000, 'v');
+#ifdef _WIN32
+  _putenv_s("ORX_PLATFORM_TEST", value.c_str());
+#else
+  setenv("ORX_PLATFORM_TEST", value.c_str(), 1);
+#endif
+  EXPECT_EQ(ReadEnvironment("ORX_PLATFORM_TEST"), value);
+  EXPECT_EQ(ReadEnvironment("ORX_PLATFORM_TEST_UNSET_NAME"), "");
+}
+
+TEST(LocalNow, MatchesTheCalendarClock) {
+  const std::time_t before = std::time(nullptr);
+  const LocalTime now = LocalNow();
+  const std::time_t after = std::time(nullptr);
+  bool matched = false;
+  for (std::time_t t = before; t <= after && !matched; ++t) {
+    const std::tm* parts = std::localtime(&t);
+    matched = parts->tm_year + 1900 == now.year && parts->tm_mon + 1 == now.month &&
+              parts->tm_mday == now.day && parts->tm_hour == now.hour &&
+              parts->tm_min == now.minute && parts->tm_sec == now.second;
+  }
+  EXPECT_TRUE(matched) << now.year << "-" << now.month << "-" << now.day << " " << now.hour << ":"
+                       << now.minute << ":" << now.second;
+  EXPECT_GE(now.millisecond, 0);
+  EXPECT_LT(now.millisecond, 1000);
+}
+
+void FirstMarker() {}
+void SecondMarker() {
+  std::puts("");
+}
+
+TEST(ModuleInformation, NamesTheProgramAndMeasuresOffsetsFromItsImage) {
+  EXPECT_EQ(ModuleFileName().rfind("orx_unit_tests", 0), 0u) << ModuleFileName();
+  EXPECT_EQ(ModuleFileName().find_first_of("\\/"), std::string::npos);
+  const auto first = reinterpret_cast<std::uintptr_t>(&FirstMarker);
+  const auto second = reinterpret_cast<std::uintptr_t>(&SecondMarker);
+  const std::uint32_t firstOffset = CodeOffsetOf(reinterpret_cast<const void*>(first));
+  const std::uint32_t secondOffset = CodeOffsetOf(reinterpret_cast<const void*>(second));
+  EXPECT_NE(firstOffset, 0u);
+  EXPECT_EQ(static_cast<std::uintptr_t>(secondOffset) - firstOffset, second - first);
+}
+
+void ReportFaultAndExit(const char* kind, const char* message, std::uint32_t codeOffset) {
+  std::fprintf(stderr, "fault %s: %s at %s\n", kind, message, codeOffset != 0 ? "code" : "zero");
+  std::fflush(stderr);
+  std::_Exit(7);
+}
+
+TEST(InstallFaultHandler, HandsAnInvalidAccessToTheReporter) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        InstallFaultHandler(ReportFaultAndExit);
+        volatile std::uintptr_t nowhere = 0;
+        *reinterpret_cast<volatile int*>(nowhere) = 1;
+      },
+      ::testing::ExitedWithCode(7), "fault EAccessViolation: Access violation at code");
+}
+
+}  // namespace
+}  // namespace orx
