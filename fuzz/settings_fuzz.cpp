@@ -1,5 +1,6 @@
-// Fuzz target for the settings store: load -> save -> load -> save must reach a fixed point with the
-// same sections, and ParseInteger must agree with a plain reference of its rules on every value.
+// Fuzz target for the settings store: load -> save -> load -> save must reach a fixed point with
+// the same sections, and ParseInteger must agree with a plain reference of its rules on every
+// value.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -53,7 +54,7 @@ bool ReferenceParseInteger(const std::string& text, std::int64_t* value) {
     }
   }
   rest.erase(0, rest.find_first_not_of('0') == std::string::npos ? rest.size() - 1
-                                                                  : rest.find_first_not_of('0'));
+                                                                 : rest.find_first_not_of('0'));
   if (rest.size() > 11) {
     return false;
   }
