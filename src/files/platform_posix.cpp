@@ -129,6 +129,22 @@ bool HasDrivePrefix(const std::string& path) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// \\server or \\server\share: Windows cannot create these, and here they would become
+// directories at the root.
+bool IsServerOrShare(const std::string& path) {
+  const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+  if (path.size() < 3 || !isSeparator(path[0]) || !isSeparator(path[1])) {
+    return false;
+  }
+  int separators = 0;
+  for (std::string::size_type i = 2; i < path.size(); ++i) {
+    if (isSeparator(path[i]) && i + 1 < path.size()) {
+      ++separators;
+    }
+  }
+  return separators < 2;
+}
+
 // The native spelling of a program path: slashes for backslashes, a drive prefix as the root.
 std::string NativeOf(const std::string& path) {
   std::string native = HasDrivePrefix(path) ? path.substr(2) : path;
@@ -424,6 +440,9 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool CreateDirectoryA(const std::string& path) {
+  if (IsServerOrShare(path)) {
+    return false;
+  }
   const std::string native = NativeLocation(path);
   return !native.empty() && ::mkdir(native.c_str(), 0777) == 0;
 }

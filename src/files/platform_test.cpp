@@ -109,6 +109,11 @@ TEST_F(PlatformFiles, CreateDirectoryMakesOneLevelOnly) {
   EXPECT_FALSE(CreateDirectoryA(dir_ / "one")) << "an existing directory is a failure";
   EXPECT_FALSE(CreateDirectoryA(dir_ / "two\\three"));
   EXPECT_FALSE(IsDirectory(dir_ / "two"));
+  for (const char* share : {"\\\\orx-no-server", "\\\\orx-no-server\\share\\"}) {
+    SCOPED_TRACE(share);
+    EXPECT_FALSE(CreateDirectoryA(share)) << "servers and shares are not made";
+    EXPECT_FALSE(IsDirectory(share));
+  }
 }
 
 TEST_F(PlatformFiles, CopyReplacesAnExistingTargetAndKeepsTheSource) {

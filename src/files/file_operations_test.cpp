@@ -1,0 +1,149 @@
+#include "files/file_operations.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "files/raised_failure.h"
+#include "test_files.h"
+
+namespace orx {
+namespace {
+
+using testing::ReadTree;
+using testing::ScopedTempDir;
+using testing::Tree;
+using testing::WriteTree;
+
+TEST(FileSets, AllNamesMustExistAsFiles) {
+  struct Row {
+    const char* what;
+    Tree tree;
+    bool marker;
+    bool shared;
+  };
+  const Row rows[] = {
+      {"empty", {}, false, false},
+      {"marker only", {{"orx.inf", ""}}, true, false},
+      {"marker is a directory", {{"orx.inf\\", ""}}, false, false},
+      {"settings and one data file",
+       {{"orx.ini", ""}, {"Data\\ClientProject.txt", ""}},
+       false,
+       false},
+      {"whole shared set",
+       {{"orx.ini", ""}, {"Data\\ClientProject.txt", ""}, {"Data\\CategoryActivity.txt", ""}},
+       false,
+       true},
+      {"shared set in another letter case",
+       {{"ORX.INI", ""}, {"DATA\\clientproject.txt", ""}, {"DATA\\CATEGORYACTIVITY.TXT", ""}},
+       false,
+       true},
+      {"a data file is a directory",
+       {{"orx.ini", ""}, {"Data\\ClientProject.txt\\", ""}, {"Data\\CategoryActivity.txt", ""}},
+       false,
+       false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScopedTempDir dir;
+    WriteTree(dir.path(), row.tree);
+    EXPECT_EQ(HasInstallationMarker(dir.path()), row.marker);
+    EXPECT_EQ(HasSharedFileSet(dir.path()), row.shared);
+    // The directory may come without its final backslash.
+    EXPECT_EQ(HasSharedFileSet(dir.path().substr(0, dir.path().size() - 1)), row.shared);
+  }
+}
+
+TEST(MakeDirectoryPath, CreatesEveryMissingLevel) {
+  ScopedTempDir dir;
+  WriteTree(dir.path(), {{"file.txt", "f"}, {"have\\", ""}});
+  struct Row {
+    std::string path;
+    bool result;
+  };
+  const Row rows[] = {
+      {dir / "have", true},
+      {dir / "a\\b\\c\\", true},
+      {dir / "a\\b\\d", true},
+      {dir / "file.txt\\sub", false},
+      {dir / "file.txt\\sub\\deeper\\", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    EXPECT_EQ(MakeDirectoryPath(row.path), row.result);
+  }
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"file.txt", "f"},
+                                        {"have\\", ""},
+                                        {"a\\", ""},
+                                        {"a\\b\\", ""},
+                                        {"a\\b\\c\\", ""},
+                                        {"a\\b\\d\\", ""}}));
+}
+
+TEST(MakeDirectoryPath, ShortPathsAndRootsNeedNothing) {
+  for (const char* path : {"c:", "c:\\", "ab", "\\"}) {
+    SCOPED_TRACE(path);
+    EXPECT_TRUE(MakeDirectoryPath(path));
+  }
+}
+
+TEST(MakeDirectoryPath, RaisesForTheEmptyPath) {
+  try {
+    MakeDirectoryPath("");
+    ADD_FAILURE() << "no failure raised";
+  } catch (const RaisedFailure& failure) {
+    EXPECT_EQ(std::string(failure.what()), "Unable to create directory");
+  }
+}
+
+TEST(EnsureDataDirectory, MakesTheDataDirectoryWhereItCan) {
+  ScopedTempDir dir;
+  WriteTree(dir.path(), {{"file.txt", "f"}, {"ready\\Data\\", ""}, {"bare\\", ""}});
+  struct Row {
+    std::string dir;
+    bool result;
+  };
+  const Row rows[] = {
+      {"", true},
+      {dir / "ready\\", true},
+      {dir / "bare", true},
+      {dir / "new\\deeper\\", true},
+      {dir / "file.txt\\", false},
+      {dir / "file.txt\\below", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.dir);
+    EXPECT_EQ(EnsureDataDirectory(row.dir), row.result);
+  }
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"file.txt", "f"},
+                                        {"ready\\", ""},
+                                        {"ready\\Data\\", ""},
+                                        {"bare\\", ""},
+                                        {"bare\\Data\\", ""},
+                                        {"new\\", ""},
+                                        {"new\\deeper\\", ""},
+                                        {"new\\deeper\\Data\\", ""}}));
+}
+
+TEST(EnsureDataDirectory, FailsWithoutRaisingOnAShareThatDoesNotExist) {
+  EXPECT_FALSE(EnsureDataDirectory("\\\\orx-no-server\\no-share\\orx\\"));
+}
+
+TEST(CopyOneFile, CreatesTheTargetDirectoryAndReplacesTheTarget) {
+  ScopedTempDir dir;
+  WriteTree(dir.path(), {{"orx.ini", "new"}, {"old\\orx.ini", "old"}, {"file.txt", "f"}});
+  EXPECT_TRUE(CopyOneFile(dir / "orx.ini", dir / "old\\orx.ini"));
+  EXPECT_TRUE(CopyOneFile(dir / "orx.ini", dir / "made\\deep\\orx.ini"));
+  EXPECT_FALSE(CopyOneFile(dir / "missing.ini", dir / "made\\missing.ini"));
+  EXPECT_FALSE(CopyOneFile(dir / "orx.ini", dir / "file.txt\\orx.ini"));
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", "new"},
+                                        {"file.txt", "f"},
+                                        {"old\\", ""},
+                                        {"old\\orx.ini", "new"},
+                                        {"made\\", ""},
+                                        {"made\\deep\\", ""},
+                                        {"made\\deep\\orx.ini", "new"}}));
+}
+
+}  // namespace
+}  // namespace orx
