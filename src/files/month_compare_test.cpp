@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -218,48 +220,100 @@ TEST(CompareMonthData, CountsHiddenMonthFiles) {
 }
 
 // Month data made of few distinct lines in many spellings, so that pairs, duplicates, case
-// variants and empty lines all occur often.
+// variants and empty lines all occur often; a second side is either drawn afresh or made from the
+// first by small changes, so that results near 0 occur as often as clear differences.
 class MonthDataGenerator {
  public:
+  // Month name (without extension) to its lines.
+  using MonthSet = std::map<std::string, std::vector<std::string>>;
+
   explicit MonthDataGenerator(unsigned seed) : random_(seed) {}
 
-  // The Data directory of one side: a random subset of the months, each with a random spelling.
-  Tree Side() {
+  MonthSet Fresh() {
     static const char* const kMonths[] = {"2024-01", "2024-02", "x7E8-03", "2023-12", "$7E8-11"};
-    static const char* const kExtensions[] = {".txt", ".TXT", ".Txt"};
-    Tree tree = {{"Data\\", ""}};
+    MonthSet set;
     for (const char* month : kMonths) {
-      if (Pick(3) == 0) {
-        continue;
+      if (Pick(3) != 0) {
+        std::vector<std::string>& lines = set[month];
+        for (int i = Pick(9); i > 0; --i) {
+          lines.push_back(Line());
+        }
       }
+    }
+    return set;
+  }
+
+  // The same months and lines, shuffled, in other spellings, with now and then a line added,
+  // dropped or changed.
+  MonthSet Changed(const MonthSet& set) {
+    MonthSet changed;
+    for (const auto& [month, lines] : set) {
+      std::vector<std::string> copy = lines;
+      std::shuffle(copy.begin(), copy.end(), random_);
+      for (std::string& line : copy) {
+        if (Pick(2) == 0) {
+          line = LowerCase(line);
+        }
+      }
+      if (Pick(4) == 0) {
+        copy.push_back(Line());
+      }
+      if (!copy.empty() && Pick(4) == 0) {
+        copy.pop_back();
+      }
+      if (!copy.empty() && Pick(6) == 0) {
+        copy.front() = Line();
+      }
+      if (Pick(10) != 0) {
+        changed[month] = copy;
+      }
+    }
+    return changed;
+  }
+
+  // The Data directory of one side, names and line breaks spelt at random.
+  Tree Render(const MonthSet& set) {
+    static const char* const kExtensions[] = {".txt", ".TXT", ".Txt"};
+    static const char* const kBreaks[] = {"\r\n", "\n", "\r", "\n\r"};
+    Tree tree = {{"Data\\", ""}};
+    for (const auto& [month, lines] : set) {
       std::string name = month;
       if (Pick(2) == 0) {
         for (char& c : name) {
           c = c == 'x' ? 'X' : c == 'E' ? 'e' : c;
         }
       }
-      tree["Data\\" + name + kExtensions[Pick(3)]] = Content();
+      std::string text;
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += lines[i];
+        // A break after the last line is optional, except after an empty one, which would
+        // otherwise vanish.
+        if (i + 1 < lines.size() || lines[i].empty() || Pick(2) == 0) {
+          const char* lineBreak = kBreaks[Pick(4)];
+          // LF CR is two breaks: it may stand only where an empty line follows.
+          if (std::string(lineBreak) == "\n\r" &&
+              (i + 1 == lines.size() || !lines[i + 1].empty())) {
+            lineBreak = "\n";
+          }
+          text += lineBreak;
+          if (std::string(lineBreak) == "\n\r") {
+            ++i;  // the empty line that follows has been written
+          }
+        }
+      }
+      if (Pick(20) == 0) {
+        text += std::string(1, '\0') + "after zero\r\n";
+      }
+      tree["Data\\" + name + kExtensions[Pick(3)]] = text;
     }
     return tree;
   }
 
  private:
-  std::string Content() {
+  std::string Line() {
     static const char* const kLines[] = {"",         "a",        "A",   "b;1;2", "B;1;2",
                                          "\xC4rger", "\xE4RGER", "x y", "X Y",   "zeta 12.50"};
-    static const char* const kBreaks[] = {"\r\n", "\n", "\r", "\n\r"};
-    std::string text;
-    const int count = Pick(9);
-    for (int i = 0; i < count; ++i) {
-      text += kLines[Pick(10)];
-      if (i + 1 < count || Pick(2) == 0) {
-        text += kBreaks[Pick(4)];
-      }
-    }
-    if (Pick(20) == 0) {
-      text += std::string(1, '\0') + "after zero\r\n";
-    }
-    return text;
+    return kLines[Pick(10)];
   }
 
   int Pick(int below) { return std::uniform_int_distribution<int>(0, below - 1)(random_); }
@@ -274,10 +328,10 @@ TEST(CompareMonthData, AgreesWithTheLinearSearchWalkOnRandomData) {
     SCOPED_TRACE("round " + std::to_string(round));
     ScopedTempDir first;
     ScopedTempDir second;
-    const Tree firstTree = generate.Side();
-    WriteTree(first.path(), firstTree);
-    // Now and then both sides hold the same data, so that 0 occurs too.
-    WriteTree(second.path(), round % 5 == 0 ? firstTree : generate.Side());
+    const MonthDataGenerator::MonthSet firstSet = generate.Fresh();
+    WriteTree(first.path(), generate.Render(firstSet));
+    WriteTree(second.path(),
+              generate.Render(round % 3 == 0 ? generate.Fresh() : generate.Changed(firstSet)));
     const int expected = ReferenceCompareMonthData(first.path(), second.path());
     ASSERT_EQ(CompareMonthData(first.path(), second.path()), expected);
     ASSERT_EQ(CompareMonthData(second.path(), first.path()),
