@@ -1,0 +1,405 @@
+// Whole configuration runs on real directory trees: the report, the exit status and every
+// resulting file, byte for byte.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "run_program.h"
+#include "test_files.h"
+
+namespace orx::testing {
+namespace {
+
+const std::string kBanner =
+    "\r\n"
+    "Ormatide - Workgroup Configuration Version 3.0 (Console)\r\n"
+    "--------------------------------------------------------\r\n";
+const std::string kConfigured = "Ormatide has been configured on this machine.\r\n";
+const std::string kFailed = "Ormatide configuration failed.\r\n";
+const std::string kNoRights = "No administrator rights for server data have been assigned.";
+const std::string kUserRights = "User administrator rights for server data have been assigned.";
+const std::string kSharedCopied = "Shared files for the workgroup have been copied to the server.";
+
+const char kLocalSettings[] =
+    ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n";
+// What the store writes back for kLocalSettings: comments dropped, one empty line per section.
+const char kLocalSettingsRewritten[] =
+    "[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n\r\n";
+
+const Tree kInstallation = {
+    {"orx.ini", kLocalSettings},
+    {"orx.inf", "Ormatide 3.0\r\n"},
+    {"Data\\ClientProject.txt", "Acme;Project A\r\n"},
+    {"Data\\CategoryActivity.txt", "Design;Drawing\r\n"},
+    {"Data\\2024-01.txt", "2024-01-02;Acme;8\r\n2024-01-03;Acme;6\r\n"},
+    {"Data\\2024-02.txt", "2024-02-01;Acme;7\r\n"},
+};
+
+// The table with every parent directory listed too, as ReadTree gives it.
+Tree WithDirectories(Tree tree) {
+  Tree complete = tree;
+  for (const auto& entry : tree) {
+    const std::string& name = entry.first;
+    for (std::string::size_type at = name.find('\\');
+         at != std::string::npos && at + 1 < name.size(); at = name.find('\\', at + 1)) {
+      complete[name.substr(0, at + 1)] = "";
+    }
+  }
+  return complete;
+}
+
+Tree Replaced(Tree tree, const Tree& changes) {
+  for (const auto& [name, content] : changes) {
+    tree[name] = content;
+  }
+  return tree;
+}
+
+// The names of the dated backup folders directly inside a tree.
+std::vector<std::string> BackupFolders(const Tree& tree) {
+  std::vector<std::string> folders;
+  const std::regex dated(R"(ORX Backup \d{4}-\d\d-\d\d \[\d\d-\d\d-\d\d-\d{3}\]\\)");
+  for (const auto& entry : tree) {
+    if (std::regex_match(entry.first, dated)) {
+      folders.push_back(entry.first);
+    }
+  }
+  return folders;
+}
+
+// Everything of a tree below one of its folders, relative to that folder.
+Tree Subtree(const Tree& tree, const std::string& folder) {
+  Tree part;
+  for (const auto& [name, content] : tree) {
+    if (name.size() > folder.size() && name.compare(0, folder.size(), folder) == 0) {
+      part[name.substr(folder.size())] = content;
+    }
+  }
+  return part;
+}
+
+class ConfigurationScenario : public ::testing::Test {
+ protected:
+  // A directory of the sandbox, as the program shows it: lower case, one trailing backslash.
+  std::string Dir(const std::string& name) const { return temp_.path() + name + "\\"; }
+  // The same without the trailing backslash, as the settings file stores it.
+  std::string Stored(const std::string& name) const { return temp_.path() + name; }
+
+  ProgramResult Run(const std::vector<std::string>& arguments) const {
+    RunOptions options;
+    options.workingDirectory = temp_.path();
+    options.appData = temp_.path() + "appdata";
+    return RunProgram(arguments, options);
+  }
+
+  static std::string Report(const std::string& header, const std::vector<std::string>& lines) {
+    std::string text = kBanner + header;
+    for (const std::string& line : lines) {
+      text += "\r\n" + line;
+    }
+    return text + "\r\n";
+  }
+
+  std::string ServerLine(const std::string& name) const {
+    return "Workgroup server configured at \"" + Dir(name) + "\"";
+  }
+  std::string Established(const std::string& name) const {
+    return "Redirection to \"" + Dir(name) + "\" has been established.";
+  }
+  std::string Removed(const std::string& name) const {
+    return "Redirection to \"" + Dir(name) + "\" has been removed.";
+  }
+  std::string CopiedTo(const std::string& name) const {
+    return "Data files have been copied to \"" + Dir(name) + "\"";
+  }
+
+  Tree Read(const std::string& name) const { return ReadTree(Dir(name)); }
+
+  ScopedTempDir temp_;
+};
+
+TEST_F(ConfigurationScenario, TypicalFirstSetupMovesTheDataAndConfiguresTheServer) {
+  WriteTree(Dir("inst"), kInstallation);
+  MakeDirectories(Dir("server"));
+  MakeDirectories(Dir("redir"));
+
+  const ProgramResult result =
+      Run({"/v" + Dir("inst"), "/s" + Dir("server"), "/r" + Dir("redir"), "/d", "/a"});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {ServerLine("server"), kSharedCopied, kUserRights,
+                                                Established("redir"), CopiedTo("redir")}));
+  const std::string installSettings = "[Setup]\r\nVersion=3\r\nRedirect=" + Stored("redir") +
+                                      "\r\n\r\n[Display]\r\nTheme=Blue\r\n\r\n";
+  EXPECT_EQ(Read("inst"), WithDirectories(Replaced(kInstallation, {{"orx.ini", installSettings}})));
+  const std::string redirectedSettings = std::string(kLocalSettingsRewritten) +
+                                         "[Server]\r\nServerPath=" + Stored("server") +
+                                         "\r\nServerAdmin=2\r\n\r\n";
+  EXPECT_EQ(Read("redir"),
+            WithDirectories(Replaced(kInstallation, {{"orx.ini", redirectedSettings}})));
+  // The server's settings file is the source's, copied before this run's server keys were written.
+  EXPECT_EQ(Read("server"),
+            WithDirectories({{"orx.ini", installSettings},
+                             {"Data\\ClientProject.txt", "Acme;Project A\r\n"},
+                             {"Data\\CategoryActivity.txt", "Design;Drawing\r\n"}}));
+}
+
+TEST_F(ConfigurationScenario, RunWithoutServerStripsTheServerKeys) {
+  WriteTree(Dir("inst"),
+            Replaced(kInstallation, {{"orx.ini",
+                                      "[Setup]\r\nVersion=3\r\n[Server]\r\nServerPath=s:\\old\r\n"
+                                      "ServerAdmin=1\r\n"}}));
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/d", "/a", "/x"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights}));
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n");
+}
+
+TEST_F(ConfigurationScenario, RightsFollowTheSwitches) {
+  struct Row {
+    std::vector<std::string> switches;
+    std::string line;
+    std::string serverSection;
+  };
+  const Row rows[] = {
+      {{"/a", "/x"}, kUserRights, "ServerAdmin=2\r\n"},
+      {{"/x"},
+       "Administrator only rights for server data have been assigned.",
+       "ServerAdmin=1\r\n"},
+      {{}, kNoRights, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    WriteTree(Dir("inst"), kInstallation);
+    MakeDirectories(Dir("server"));
+    std::vector<std::string> arguments = {"/v" + Dir("inst"), "/s" + Dir("server")};
+    arguments.insert(arguments.end(), row.switches.begin(), row.switches.end());
+    const ProgramResult result = Run(arguments);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, Report(kConfigured, {ServerLine("server"), row.line}));
+    EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), std::string(kLocalSettingsRewritten) +
+                                                     "[Server]\r\nServerPath=" + Stored("server") +
+                                                     "\r\n" + row.serverSection + "\r\n");
+  }
+}
+
+TEST_F(ConfigurationScenario, ChecksFailInTheirOrderAndStillPrepareTheDataFolders) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  WriteTree(Dir("inst"), kInstallation);
+  const std::string upperInstall = temp_.path() + "INST";
+  const Row rows[] = {
+      {{"/v", "/s" + Dir("same"), "/r" + Dir("same")}, "Installation path is required"},
+      {{"/v" + Dir("inst"), "/s" + upperInstall, "/r" + Dir("inst")},
+       "Installation and server paths must be different"},
+      {{"/v" + Stored("inst"), "/s" + Dir("server"), "/r" + upperInstall + "\\"},
+       "Installation and redirection paths must be different"},
+      {{"/v" + Dir("inst"), "/s" + Stored("same"), "/r" + Dir("SAME")},
+       "Server and redirection paths must be different"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.message);
+    const Tree before = Read("inst");
+    const ProgramResult result = Run(row.arguments);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, kBanner + kFailed + row.message + "\r\n");
+    EXPECT_EQ(Read("inst"), before);
+  }
+  EXPECT_TRUE(DirectoryExists(Dir("same") + "Data"));
+  EXPECT_TRUE(DirectoryExists(Dir("server") + "Data"));
+  EXPECT_FALSE(FileExists(Dir("same") + "orx.ini"));
+}
+
+TEST_F(ConfigurationScenario, MovesFromOneRedirectionToAnother) {
+  WriteTree(Dir("inst"), Replaced(kInstallation,
+                                  {{"orx.ini", "[Setup]\r\nRedirect=" + Stored("old") + "\r\n"}}));
+  const Tree old = {{"orx.ini", "[Setup]\r\nVersion=3\r\n"},
+                    {"orx.inf", "Ormatide 3.0\r\n"},
+                    {"Data\\2024-03.txt", "2024-03-01;Acme;5\r\n"}};
+  WriteTree(Dir("old"), old);
+  const Tree existing = {{"orx.ini", "[Setup]\r\nUser=jo\r\n"}, {"Data\\notes.txt", "keep\r\n"}};
+  WriteTree(Dir("new"), existing);
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("new")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output,
+            Report(kConfigured, {kNoRights, Removed("old"), Established("new"), CopiedTo("new")}));
+  const Tree after = Read("new");
+  const std::vector<std::string> backups = BackupFolders(after);
+  ASSERT_EQ(backups.size(), 1u);
+  // The new place's own files went into the dated backup before the old place's data came in.
+  EXPECT_EQ(Subtree(after, backups[0]), WithDirectories(existing));
+  EXPECT_EQ(ReadFile(Dir("new") + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n");
+  EXPECT_EQ(ReadFile(Dir("new") + "Data\\2024-03.txt"), "2024-03-01;Acme;5\r\n");
+  EXPECT_EQ(ReadFile(Dir("new") + "Data\\notes.txt"), "keep\r\n");
+  EXPECT_EQ(ReadFile(Dir("old") + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n");
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), "[Setup]\r\nRedirect=" + Stored("new") + "\r\n\r\n");
+}
+
+TEST_F(ConfigurationScenario, RemovingARedirectionCopiesTheDataBackHome) {
+  WriteTree(Dir("inst"), Replaced(kInstallation,
+                                  {{"orx.ini", "[Setup]\r\nRedirect=" + Stored("away") + "\r\n"}}));
+  const Tree away = {{"orx.ini", "[Setup]\r\nVersion=3\r\n[Display]\r\nTheme=Red\r\n"},
+                     {"orx.inf", "Ormatide 3.0 away\r\n"},
+                     {"Data\\2024-01.txt", "2024-01-02;Acme;8\r\n2024-01-09;Beta;1\r\n"}};
+  WriteTree(Dir("away"), away);
+
+  const ProgramResult result = Run({"/v" + Dir("inst")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights, Removed("away"), CopiedTo("inst")}));
+  const Tree after = Read("inst");
+  const std::vector<std::string> backups = BackupFolders(after);
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_EQ(Subtree(after, backups[0]),
+            WithDirectories(Replaced(
+                kInstallation, {{"orx.ini", "[Setup]\r\nRedirect=" + Stored("away") + "\r\n"}})));
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"),
+            "[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Red\r\n\r\n");
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.inf"), "Ormatide 3.0 away\r\n");
+  EXPECT_EQ(ReadFile(Dir("inst") + "Data\\2024-01.txt"),
+            "2024-01-02;Acme;8\r\n2024-01-09;Beta;1\r\n");
+  EXPECT_EQ(ReadFile(Dir("inst") + "Data\\2024-02.txt"), "2024-02-01;Acme;7\r\n");
+  EXPECT_EQ(ReadFile(Dir("away") + "orx.ini"),
+            "[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Red\r\n\r\n");
+}
+
+TEST_F(ConfigurationScenario, SameRedirectionAgainCopiesNothingAndRewritesTheKey) {
+  WriteTree(Dir("inst"),
+            Replaced(kInstallation,
+                     {{"orx.ini", "[Setup]\r\nRedirect=" + temp_.path() + "REDIR\\\r\n"}}));
+  const Tree redir = {{"orx.ini", "[Setup]\r\nVersion=3\r\n"}, {"Data\\2024-05.txt", "x\r\n"}};
+  WriteTree(Dir("redir"), redir);
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights}));
+  EXPECT_EQ(Read("redir"),
+            WithDirectories(Replaced(redir, {{"orx.ini", "[Setup]\r\nVersion=3\r\n\r\n"}})));
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"),
+            "[Setup]\r\nRedirect=" + Stored("redir") + "\r\n\r\n");
+}
+
+TEST_F(ConfigurationScenario, CurrentRedirectionWithoutFilesTakesTheDataFromHome) {
+  WriteTree(
+      Dir("inst"),
+      Replaced(kInstallation, {{"orx.ini", "[Setup]\r\nRedirect=" + Stored("empty") + "\r\n"}}));
+  MakeDirectories(Dir("empty") + "Data");
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("new")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights, Removed("empty"), Established("new"),
+                                                CopiedTo("new")}));
+  EXPECT_EQ(ReadFile(Dir("new") + "Data\\2024-01.txt"), kInstallation.at("Data\\2024-01.txt"));
+  // The copied settings file loses its Redirect key and then its emptied Setup section.
+  EXPECT_EQ(ReadFile(Dir("new") + "orx.ini"), "");
+  EXPECT_FALSE(FileExists(Dir("empty") + "orx.ini"));
+}
+
+TEST_F(ConfigurationScenario, NewRedirectionWithTheSameMonthDataKeepsItsOwnData) {
+  WriteTree(Dir("inst"), kInstallation);
+  // The same lines in another order and letter case, plus a line only the redirection has.
+  const Tree there = {{"orx.ini", "[Setup]\r\nVersion=4\r\n"},
+                      {"orx.inf", "Ormatide 3.0\r\n"},
+                      {"Data\\2024-01.TXT", "2024-01-03;ACME;6\r\n2024-01-02;Acme;8\r\nextra\r\n"},
+                      {"Data\\2024-02.txt", "2024-02-01;acme;7\r\n"}};
+  WriteTree(Dir("redir"), there);
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights, Established("redir")}));
+  EXPECT_EQ(Read("redir"),
+            WithDirectories(Replaced(there, {{"orx.ini", "[Setup]\r\nVersion=4\r\n\r\n"}})));
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"),
+            "[Setup]\r\nVersion=3\r\nRedirect=" + Stored("redir") +
+                "\r\n\r\n[Display]\r\nTheme=Blue\r\n\r\n");
+}
+
+TEST_F(ConfigurationScenario, SharedFilesComeFromTheOldRedirectionAndTheirFailureStillWritesKeys) {
+  WriteTree(Dir("inst"), Replaced(kInstallation,
+                                  {{"orx.ini", "[Setup]\r\nRedirect=" + Stored("old") + "\r\n"}}));
+  // The old redirection holds files but lacks CategoryActivity.txt.
+  WriteTree(Dir("old"), {{"orx.ini", "[Setup]\r\nVersion=3\r\n"},
+                         {"Data\\ClientProject.txt", "Old;Project\r\n"}});
+  MakeDirectories(Dir("server"));
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/s" + Dir("server"), "/d", "/x"});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output,
+            kBanner + kFailed + "Could not copy shared data files to server location\r\n");
+  EXPECT_EQ(Read("server"), WithDirectories({{"Data\\ClientProject.txt", "Old;Project\r\n"}}));
+  // The old redirection holds no month line the install directory lacks, so no data came back;
+  // the redirection is gone and the install directory's own file holds the server keys.
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"),
+            "[Server]\r\nServerPath=" + Stored("server") + "\r\nServerAdmin=1\r\n\r\n");
+  EXPECT_EQ(ReadFile(Dir("old") + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n");
+  EXPECT_EQ(ReadFile(Dir("inst") + "Data\\ClientProject.txt"), "Acme;Project A\r\n");
+}
+
+TEST_F(ConfigurationScenario, ServerThatCannotBeCreatedIsReportedAndNothingIsRecorded) {
+  WriteTree(Dir("inst"), kInstallation);
+  const std::string server = Dir("inst") + "orx.inf\\server\\";
+  struct Row {
+    std::vector<std::string> arguments;
+  };
+  for (const auto& arguments : {std::vector<std::string>{"/v" + Dir("inst"), "/s" + server},
+                                {"/v" + Dir("inst"), "/s" + server, "/r" + Dir("redir")}}) {
+    SCOPED_TRACE(arguments.size());
+    const ProgramResult result = Run(arguments);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.output, kBanner + kFailed + "The network directory \"" + server +
+                                 "\" (or a sub-directory) could not be created.\r\n");
+    // No settings written, no data moved, no redirection recorded.
+    EXPECT_EQ(Read("inst"), WithDirectories(kInstallation));
+  }
+  EXPECT_EQ(Read("redir"), WithDirectories({{"Data\\", ""}}));
+}
+
+TEST_F(ConfigurationScenario, FailedDataCopyKeepsTheTargetSettingsFile) {
+  WriteTree(Dir("inst"), kInstallation);
+  // A folder where a month file must go makes the copy of that file fail.
+  const Tree target = {{"orx.ini", "[Setup]\r\nUser=jo\r\n"}, {"Data\\2024-02.txt\\", ""}};
+  WriteTree(Dir("redir"), target);
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, kBanner + kFailed + "File copy from \"" + Dir("inst") + "\" to \"" +
+                               Dir("redir") + "\" failed.\r\n");
+  EXPECT_EQ(ReadFile(Dir("redir") + "orx.ini"), "[Setup]\r\nUser=jo\r\n");
+  EXPECT_FALSE(FileExists(Dir("redir") + "orx.inf"));
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), kLocalSettings);
+  const std::vector<std::string> backups = BackupFolders(Read("redir"));
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_EQ(Subtree(Read("redir"), backups[0]), WithDirectories(target));
+}
+
+TEST_F(ConfigurationScenario, SettingsFileThatCannotBeWrittenEndsWithTheFailureText) {
+  Tree installation = kInstallation;
+  installation.erase("orx.ini");
+  installation["orx.ini\\"] = "";
+  WriteTree(Dir("inst"), installation);
+  MakeDirectories(Dir("server"));
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/s" + Dir("server")});
+
+  EXPECT_EQ(result.exitStatus, 1);
+  const std::regex expected(
+      std::regex_replace(kBanner, std::regex("[-()\\.]"), "\\$&") +
+      "Exception EFCreateError in module orxconfigc(\\.exe)? at [0-9A-F]{8}\\.\n" +
+      std::regex_replace("Cannot create file " + Dir("inst") + "orx.ini.", std::regex("[\\\\.]"),
+                         "\\$&") +
+      "\r\n");
+  EXPECT_TRUE(std::regex_match(result.output, expected)) << result.output;
+  EXPECT_TRUE(DirectoryExists(Dir("inst") + "orx.ini"));
+}
+
+}  // namespace
+}  // namespace orx::testing
