@@ -259,11 +259,13 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
     }
   }
   // ReplaceFileA keeps the old file's attributes and security; it needs an existing target.
-  const bool replaced = existing != INVALID_FILE_ATTRIBUTES
-                            ? ReplaceFileA(path.c_str(), temporary.c_str(), nullptr,
-                                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-                            : MoveFileExA(temporary.c_str(), path.c_str(),
-                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  // Wine refuses relative names there (error 267), so both are given in full.
+  const bool replaced =
+      existing != INVALID_FILE_ATTRIBUTES
+          ? ReplaceFileA(ExpandPath(path).c_str(), ExpandPath(temporary).c_str(), nullptr,
+                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+          : MoveFileExA(temporary.c_str(), path.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!replaced) {
     DeleteFileA(temporary.c_str());
     RaiseCannotCreate(path);
