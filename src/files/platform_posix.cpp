@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #if defined(__linux__)
@@ -170,43 +172,164 @@ std::string Joined(const std::string& parent, const std::string& leaf) {
   return parent.back() == '/' ? parent + leaf : parent + '/' + leaf;
 }
 
-// The entry of directory whose name equals leaf without regard to case; empty when none does.
-// Of several spellings the byte-wise smallest is taken, so the choice does not depend on the
+// Splits a native path into its directory ("" for a bare name, "/" at the root) and last name;
+// final slashes go to trailing.
+void SplitNative(const std::string& native, std::string* parent, std::string* leaf,
+                 std::string* trailing) {
+  std::string path = native;
+  trailing->clear();
+  while (path.size() > 1 && path.back() == '/') {
+    *trailing += '/';
+    path.pop_back();
+  }
+  const std::string::size_type slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    parent->clear();
+    *leaf = path;
+  } else {
+    *parent = path.substr(0, slash == 0 ? 1 : slash);
+    *leaf = path.substr(slash + 1);
+  }
+}
+
+// The names of one directory by their folded form, as long as the directory's change stamps
+// are those recorded. Without it every file created in a directory would read the whole
+// directory first (to find another spelling), making a copy into it quadratic.
+struct DirectoryListing {
+  dev_t device = 0;
+  ino_t inode = 0;
+  struct timespec modified = {};
+  struct timespec changed = {};
+  std::unordered_map<std::string, std::string> names;
+};
+
+// The program runs on one thread; the listings are its own.
+std::unordered_map<std::string, DirectoryListing>& Listings() {
+  static std::unordered_map<std::string, DirectoryListing> listings;
+  return listings;
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool StampMatches(const DirectoryListing& listing, const struct stat& info) {
+  return listing.device == info.st_dev && listing.inode == info.st_ino &&
+         SameTime(listing.modified, info.st_mtim) && SameTime(listing.changed, info.st_ctim);
+}
+
+void TakeStamp(DirectoryListing* listing, const struct stat& info) {
+  listing->device = info.st_dev;
+  listing->inode = info.st_ino;
+  listing->modified = info.st_mtim;
+  listing->changed = info.st_ctim;
+}
+
+// Of several spellings the byte-wise smallest is kept, so the choice does not depend on the
 // directory's order.
+void AddName(DirectoryListing* listing, const std::string& name) {
+  std::string& kept = listing->names[Folded(name)];
+  if (kept.empty() || name < kept) {
+    kept = name;
+  }
+}
+
+// File-system time stamps come from a coarse clock: a listing read while the directory's last
+// change is this recent could miss a change made in the same tick, so it is not kept.
+bool IsSettled(const struct stat& info) {
+  struct timespec now;
+  if (::clock_gettime(CLOCK_REALTIME, &now) != 0) {
+    return false;
+  }
+  return now.tv_sec - info.st_mtim.tv_sec > 1;
+}
+
+void KeepListing(const std::string& directory, DirectoryListing listing) {
+  std::unordered_map<std::string, DirectoryListing>& listings = Listings();
+  if (listings.size() >= 256) {
+    listings.clear();
+  }
+  listings[directory] = std::move(listing);
+}
+
+// The entry of directory whose name equals leaf without regard to case; empty when none does.
 std::string MatchingEntry(const std::string& directory, const std::string& leaf) {
-  DIR* stream = ::opendir(directory.empty() ? "." : directory.c_str());
+  const std::string opened = directory.empty() ? std::string(".") : directory;
+  struct stat info;
+  if (::stat(opened.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    return std::string();
+  }
+  const auto cached = Listings().find(directory);
+  if (cached != Listings().end() && StampMatches(cached->second, info)) {
+    const auto found = cached->second.names.find(Folded(leaf));
+    return found == cached->second.names.end() ? std::string() : found->second;
+  }
+  DIR* stream = ::opendir(opened.c_str());
   if (stream == nullptr) {
     return std::string();
   }
-  std::string best;
+  // The stamp is taken before the names are read: a change meanwhile makes it stale at once.
+  DirectoryListing listing;
+  TakeStamp(&listing, info);
   while (const dirent* entry = ::readdir(stream)) {
-    const std::string name(entry->d_name);
-    if (SameFolded(name, leaf) && (best.empty() || name < best)) {
-      best = name;
-    }
+    AddName(&listing, entry->d_name);
   }
   ::closedir(stream);
-  return best;
+  const auto found = listing.names.find(Folded(leaf));
+  const std::string match = found == listing.names.end() ? std::string() : found->second;
+  if (IsSettled(info)) {
+    KeepListing(directory, std::move(listing));
+  } else {
+    Listings().erase(directory);
+  }
+  return match;
+}
+
+// Records that this process has just made the entry native with that spelling, so that a kept
+// listing of its directory stays usable. (A change by another process to the same directory in
+// the moment between the lookup and this creation would go unseen by that listing.)
+void NoteEntryMade(const std::string& native) {
+  std::string parent;
+  std::string leaf;
+  std::string trailing;
+  SplitNative(native, &parent, &leaf, &trailing);
+  const auto cached = Listings().find(parent);
+  if (cached == Listings().end()) {
+    return;
+  }
+  struct stat info;
+  if (::stat(parent.empty() ? "." : parent.c_str(), &info) != 0) {
+    Listings().erase(cached);
+    return;
+  }
+  TakeStamp(&cached->second, info);
+  AddName(&cached->second, leaf);
+}
+
+// Records that this process has just created the directory native: it is known to be empty.
+void NoteDirectoryMade(const std::string& native) {
+  NoteEntryMade(native);
+  struct stat info;
+  if (::stat(native.c_str(), &info) == 0) {
+    DirectoryListing listing;
+    TakeStamp(&listing, info);
+    AddName(&listing, ".");
+    AddName(&listing, "..");
+    std::string key = native;
+    while (key.size() > 1 && key.back() == '/') {
+      key.pop_back();
+    }
+    KeepListing(key, std::move(listing));
+  }
 }
 
 // The native path with every component that does not exist as spelled replaced by an existing
 // entry of another letter case; components that match nothing stay as given.
 std::string ResolvedCase(const std::string& native) {
-  std::string path = native;
-  std::string trailing;
-  while (path.size() > 1 && path.back() == '/') {
-    trailing += '/';
-    path.pop_back();
-  }
-  const std::string::size_type slash = path.rfind('/');
   std::string parent;
   std::string leaf;
-  if (slash == std::string::npos) {
-    leaf = path;
-  } else {
-    parent = path.substr(0, slash == 0 ? 1 : slash);
-    leaf = path.substr(slash + 1);
-  }
+  std::string trailing;
+  SplitNative(native, &parent, &leaf, &trailing);
   if (leaf.empty() || leaf == "." || leaf == "..") {
     return native;
   }
@@ -444,7 +567,11 @@ bool CreateDirectoryA(const std::string& path) {
     return false;
   }
   const std::string native = NativeLocation(path);
-  return !native.empty() && ::mkdir(native.c_str(), 0777) == 0;
+  if (native.empty() || ::mkdir(native.c_str(), 0777) != 0) {
+    return false;
+  }
+  NoteDirectoryMade(native);
+  return true;
 }
 
 bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists) {
@@ -478,6 +605,9 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
   FileDescriptor to(::open(targetNative.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode | S_IWUSR));
   if (!to.valid()) {
     return false;
+  }
+  if (!targetExists) {
+    NoteEntryMade(targetNative);
   }
   bool copied = CopyContent(from.get(), to.get(), openedInfo.st_size);
   if (copied) {
@@ -710,6 +840,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   if (!file.valid()) {
     RaiseCannotCreate(path);
   }
+  NoteEntryMade(native);
   if (!WriteAll(file.get(), bytes.data(), bytes.size()) || !file.Close()) {
     RaiseFailure(kWriteError, "Stream write error");
   }
@@ -752,6 +883,7 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
     ::unlink(temporary.c_str());
     RaiseCannotCreate(path);
   }
+  NoteEntryMade(native);
   // The rename itself reaches the disk only with its directory.
   FileDescriptor parent(::open(directory.empty() ? "." : directory.c_str(), O_RDONLY));
   if (parent.valid()) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -256,6 +257,31 @@ TEST_F(PlatformFiles, LowerCasedPathsReachMixedCaseEntries) {
   EXPECT_EQ(folded[EqualityKeyOf("mixed\\data\\file.txt")], "o");
   EXPECT_EQ(folded[EqualityKeyOf("mixed\\data\\new\\made.txt")], "m");
   EXPECT_TRUE(testing::DirectoryExists(dir_ / "Mixed\\Data\\New"));
+}
+
+TEST_F(PlatformFiles, LookupsSeeEntriesOthersMadeAfterAnEarlierLookup) {
+  testing::MakeDirectories(dir_ / "Settled");
+  // An old directory, whose listing a port may keep between lookups. (MinGW's library cannot
+  // set a directory's time; Windows keeps no listings, so nothing is lost there.)
+  std::error_code ignored;
+  std::filesystem::last_write_time(
+      testing::NativePath(dir_ / "Settled"),
+      std::filesystem::file_time_type::clock::now() - std::chrono::seconds(30), ignored);
+  EXPECT_FALSE(IsFile(dir_ / "settled\\late.txt"));
+  WriteFile(dir_ / "Settled\\Late.TXT", "first");
+  EXPECT_EQ(ReadFileBytes(dir_ / "settled\\late.txt"), "first");
+  std::filesystem::remove(testing::NativePath(dir_ / "Settled\\Late.TXT"));
+  WriteFile(dir_ / "Settled\\LATE.txt", "second");
+  EXPECT_EQ(ReadFileBytes(dir_ / "settled\\late.txt"), "second");
+
+  ASSERT_TRUE(CreateDirectoryA(dir_ / "Made"));
+  EXPECT_FALSE(IsFile(dir_ / "Made\\other.txt"));
+  WriteFile(dir_ / "Made\\Other.Txt", "outside");
+  EXPECT_EQ(ReadFileBytes(dir_ / "Made\\other.txt"), "outside");
+  WriteFileBytes(dir_ / "Made\\Own.txt", "own");
+  WriteFile(dir_ / "Made\\Third.Txt", "third");
+  EXPECT_EQ(ReadFileBytes(dir_ / "made\\third.txt"), "third");
+  EXPECT_EQ(ReadFileBytes(dir_ / "made\\OWN.TXT"), "own");
 }
 
 TEST_F(PlatformFiles, WholeFilesRoundTripEveryByte) {
