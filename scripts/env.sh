@@ -11,7 +11,7 @@ export LC_ALL=en_US.UTF-8
 
 # Installs what the builds need, where it is missing.
 ensure_packages() {
-  local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest locales)
+  local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest locales valgrind)
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
@@ -43,8 +43,11 @@ ensure_wine_prefix() {
 
 # Starts this prefix's own persistent wineserver and stops it when the calling script exits.
 start_wine_server() {
-  "$WINE_SERVER" -p
-  trap 'stop_wine_server' EXIT
+  # Only a server this script started is stopped again; one already running for the prefix
+  # (another script's) is used as it is.
+  if "$WINE_SERVER" -p 2>/dev/null; then
+    trap 'stop_wine_server' EXIT
+  fi
   # Wine starts its background services with the first program; started here, they inherit
   # /dev/null rather than a test's output pipe, which they would otherwise hold open.
   "$WINE_LOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true

@@ -18,9 +18,8 @@ namespace {
 
 const char kProgramFileName[] = "orxconfigc.exe";
 
-// Writes the default failure text and ends the process with status 1.
-[[noreturn]] void EndWithFailure(const std::string& kind, std::uint32_t offset,
-                                 const std::string& message) {
+// Writes the default failure text; the process then ends with status 1.
+void WriteFailure(const std::string& kind, std::uint32_t offset, const std::string& message) {
   ClearOutputError();
   try {
     LineWrite(FailureText(kind, ModuleFileName(), offset, message));
@@ -28,11 +27,12 @@ const char kProgramFileName[] = "orxconfigc.exe";
     // Standard output cannot be written at all: there is no one left to tell.
   }
   FlushOutput();
-  std::exit(1);
 }
 
+// A platform fault leaves no way back to the entry: the process ends here.
 void ReportFault(const char* kind, const char* message, std::uint32_t codeOffset) {
-  EndWithFailure(kind, codeOffset, message);
+  WriteFailure(kind, codeOffset, message);
+  std::_Exit(1);
 }
 
 std::uint32_t EntryOffset() {
@@ -109,9 +109,11 @@ int RunProgram(int argc, char** argv) {
       RunConfiguration();
     }
   } catch (const RaisedFailure& failure) {
-    EndWithFailure(failure.kind(), failure.codeOffset(), failure.what());
+    WriteFailure(failure.kind(), failure.codeOffset(), failure.what());
+    return 1;
   } catch (const std::bad_alloc&) {
-    EndWithFailure(kOutOfMemory, EntryOffset(), "Out of memory");
+    WriteFailure(kOutOfMemory, EntryOffset(), "Out of memory");
+    return 1;
   }
   FlushOutput();
   return 0;

@@ -184,13 +184,39 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
     } else {
       unsetenv("APPDATA");
     }
+    // ORX_PROGRAM_WRAPPER (for instance "valgrind -q --error-exitcode=99") runs the program under
+    // another program; its words are separated by blanks.
+    std::vector<std::string> wrapper;
+    if (const char* words = std::getenv("ORX_PROGRAM_WRAPPER")) {
+      std::string word;
+      for (const char* c = words;; ++c) {
+        if (*c == ' ' || *c == '\0') {
+          if (!word.empty()) {
+            wrapper.push_back(word);
+          }
+          word.clear();
+          if (*c == '\0') {
+            break;
+          }
+        } else {
+          word += *c;
+        }
+      }
+    }
     std::vector<char*> argv;
+    for (std::string& word : wrapper) {
+      argv.push_back(&word[0]);
+    }
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& argument : arguments) {
       argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    if (wrapper.empty()) {
+      execv(program.c_str(), argv.data());
+    } else {
+      execvp(argv[0], argv.data());
+    }
     _exit(127);
   }
   close(pipeEnds[1]);

@@ -1,0 +1,101 @@
+// Times a whole configuration run that moves ten years of month data (120 files of 2 000 lines) to
+// a new redirection, against `cp -r` of the same Data tree. Prints the figures and the ratio.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double Seconds(const std::vector<std::string>& command) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    std::freopen("/dev/null", "w", stdout);
+    std::vector<char*> argv;
+    for (const std::string& word : command) {
+      argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed\n", command[0].c_str());
+    std::exit(1);
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void MakeInstallation(const fs::path& install) {
+  fs::create_directories(install / "Data");
+  std::ofstream(install / "orx.ini", std::ios::binary) << "[Setup]\r\nVersion=3\r\n";
+  std::ofstream(install / "orx.inf", std::ios::binary) << "Ormatide 3.0\r\n";
+  std::ofstream(install / "Data" / "ClientProject.txt", std::ios::binary) << "Acme;Project\r\n";
+  std::ofstream(install / "Data" / "CategoryActivity.txt", std::ios::binary) << "Design;Draw\r\n";
+  char name[16];
+  char line[96];
+  for (int year = 2015; year < 2025; ++year) {
+    for (int month = 1; month <= 12; ++month) {
+      std::snprintf(name, sizeof(name), "%04d-%02d.txt", year, month);
+      std::ofstream out(install / "Data" / name, std::ios::binary);
+      for (int i = 0; i < 2000; ++i) {
+        std::snprintf(line, sizeof(line),
+                      "%04d-%02d-%02d;Client %d;Category %d;Activity %d;%d.%d\r\n", year, month,
+                      i % 28 + 1, i % 37, i % 11, i % 53, i % 9, i % 10);
+        out << line;
+      }
+    }
+  }
+}
+
+std::string ProgramForm(const fs::path& path) {
+  std::string text = path.string();
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return text;
+}
+
+}  // namespace
+
+int main() {
+  const fs::path root = fs::temp_directory_path() / ("orxbench-" + std::to_string(getpid()));
+  const fs::path install = root / "inst";
+  MakeInstallation(install);
+  const int rounds = 5;
+  std::vector<double> runs;
+  std::vector<double> copies;
+  for (int round = 0; round < rounds; ++round) {
+    const fs::path redirection = root / ("redir" + std::to_string(round));
+    const fs::path copy = root / ("copy" + std::to_string(round));
+    fs::copy_file(install / "orx.ini", root / "orx.ini.saved",
+                  fs::copy_options::overwrite_existing);
+    runs.push_back(
+        Seconds({ORX_PROGRAM_PATH, "/v" + ProgramForm(install), "/r" + ProgramForm(redirection)}));
+    // Undo the redirection so that every round moves the data anew.
+    fs::copy_file(root / "orx.ini.saved", install / "orx.ini",
+                  fs::copy_options::overwrite_existing);
+    copies.push_back(Seconds({"cp", "-r", (install / "Data").string(), copy.string()}));
+  }
+  std::sort(runs.begin(), runs.end());
+  std::sort(copies.begin(), copies.end());
+  const double run = runs[rounds / 2];
+  const double copy = copies[rounds / 2];
+  std::printf("whole run moving 120 month files of 2000 lines: %.4f s (median of %d)\n", run,
+              rounds);
+  std::printf("cp -r of the same Data tree:                    %.4f s (median of %d)\n", copy,
+              rounds);
+  std::printf("ratio: %.2f (target <= 1.5)\n", run / copy);
+  fs::remove_all(root);
+  return 0;
+}
