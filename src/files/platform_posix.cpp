@@ -31,6 +31,36 @@ namespace orx {
 
 namespace {
 
+#ifdef ORX_FAULT_INJECTION
+// Test builds only. Every call that changes the disk counts; ORX_FAIL_AT=k makes the k-th fail as
+// a full disk would. ORX_COUNT_FILE receives the number of calls at exit, then one line per call.
+struct FaultCounter {
+  long failAt = std::atol(std::getenv("ORX_FAIL_AT") ? std::getenv("ORX_FAIL_AT") : "0");
+  long calls = 0;
+  std::string trace;
+  ~FaultCounter() {
+    const char* name = std::getenv("ORX_COUNT_FILE");
+    const int fd = name ? ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0666) : -1;
+    if (fd >= 0) {
+      const std::string text = std::to_string(calls) + "\n" + trace;
+      const ssize_t written = ::write(fd, text.data(), text.size());
+      static_cast<void>(written);
+      ::close(fd);
+    }
+  }
+};
+
+bool InjectedFault(const char* call, const std::string& path) {
+  static FaultCounter counter;
+  counter.trace += std::string(call) + ' ' + path + '\n';
+  return ++counter.calls == counter.failAt;
+}
+#else
+constexpr bool InjectedFault(const char*, const std::string&) {
+  return false;
+}
+#endif
+
 // ---- Letter case -------------------------------------------------------------------------------
 
 struct FoldTable {
@@ -253,10 +283,17 @@ void KeepListing(const std::string& directory, DirectoryListing listing) {
 }
 
 // The entry of directory whose name equals leaf without regard to case; empty when none does.
-std::string MatchingEntry(const std::string& directory, const std::string& leaf) {
+// known, when given, is what stat just found for the directory.
+std::string MatchingEntry(const std::string& directory, const std::string& leaf,
+                          const struct stat* known) {
   const std::string opened = directory.empty() ? std::string(".") : directory;
   struct stat info;
-  if (::stat(opened.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+  if (known != nullptr) {
+    info = *known;
+  } else if (::stat(opened.c_str(), &info) != 0) {
+    return std::string();
+  }
+  if (!S_ISDIR(info.st_mode)) {
     return std::string();
   }
   const auto cached = Listings().find(directory);
@@ -334,7 +371,8 @@ std::string ResolvedCase(const std::string& native) {
     return native;
   }
   struct stat info;
-  if (!parent.empty() && !StatOf(parent, &info)) {
+  const bool parentKnown = !parent.empty() && StatOf(parent, &info);
+  if (!parent.empty() && !parentKnown) {
     const std::string resolvedParent = ResolvedCase(parent);
     if (resolvedParent == parent) {
       return native;
@@ -345,7 +383,7 @@ std::string ResolvedCase(const std::string& native) {
       return exact + trailing;
     }
   }
-  const std::string match = MatchingEntry(parent, leaf);
+  const std::string match = MatchingEntry(parent, leaf, parentKnown ? &info : nullptr);
   return Joined(parent, match.empty() ? leaf : match) + trailing;
 }
 
@@ -563,7 +601,7 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool CreateDirectoryA(const std::string& path) {
-  if (IsServerOrShare(path)) {
+  if (InjectedFault("CreateDirectoryA", path) || IsServerOrShare(path)) {
     return false;
   }
   const std::string native = NativeLocation(path);
@@ -575,6 +613,7 @@ bool CreateDirectoryA(const std::string& path) {
 }
 
 bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists) {
+  const bool injected = InjectedFault("CopyFileA", target);
   std::string sourceNative;
   struct stat sourceInfo;
   if (!Locate(source, &sourceNative, &sourceInfo) || !S_ISREG(sourceInfo.st_mode)) {
@@ -609,7 +648,7 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
   if (!targetExists) {
     NoteEntryMade(targetNative);
   }
-  bool copied = CopyContent(from.get(), to.get(), openedInfo.st_size);
+  bool copied = !injected && CopyContent(from.get(), to.get(), openedInfo.st_size);
   if (copied) {
     // The copy takes the source's permissions and last-write time, as CopyFileA does.
     const struct timespec times[2] = {openedInfo.st_atim, openedInfo.st_mtim};
@@ -832,6 +871,7 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  const bool injected = InjectedFault("WriteFileBytes", path);
   const std::string native = NativeLocation(path);
   if (native.empty() || !MayCreateOver(native)) {
     RaiseCannotCreate(path);
@@ -841,12 +881,13 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     RaiseCannotCreate(path);
   }
   NoteEntryMade(native);
-  if (!WriteAll(file.get(), bytes.data(), bytes.size()) || !file.Close()) {
+  if (injected || !WriteAll(file.get(), bytes.data(), bytes.size()) || !file.Close()) {
     RaiseFailure(kWriteError, "Stream write error");
   }
 }
 
 void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+  const bool injected = InjectedFault("ReplaceFileBytes", path);
   const std::string native = NativeLocation(path);
   if (native.empty() || !MayCreateOver(native)) {
     RaiseCannotCreate(path);
@@ -872,7 +913,7 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   if (!file.valid()) {
     RaiseCannotCreate(path);
   }
-  const bool written = WriteAll(file.get(), bytes.data(), bytes.size()) &&
+  const bool written = !injected && WriteAll(file.get(), bytes.data(), bytes.size()) &&
                        (!targetExists || ::fchmod(file.get(), targetInfo.st_mode & 07777) == 0) &&
                        ::fsync(file.get()) == 0;
   if (!file.Close() || !written) {
