@@ -412,6 +412,16 @@ std::string NativeLocation(const std::string& path) {
   return native;
 }
 
+// The file-creation mask, read once: the program runs on one thread and never changes it.
+mode_t ProcessUmask() {
+  static const mode_t mask = [] {
+    const mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
+  }();
+  return mask;
+}
+
 bool IsWritableByOwner(const struct stat& info) {
   return (info.st_mode & S_IWUSR) != 0;
 }
@@ -427,6 +437,11 @@ class FileDescriptor {
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  // Closes what it held and takes fd instead.
+  void Reset(int fd) {
+    Close();
+    fd_ = fd;
+  }
   // Closes the descriptor; false when the close reports an error.
   bool Close() {
     if (fd_ < 0) {
@@ -614,9 +629,19 @@ bool CreateDirectoryA(const std::string& path) {
 
 bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists) {
   const bool injected = InjectedFault("CopyFileA", target);
-  std::string sourceNative;
+  // Opened before anything else, so that its fstat is the only look at it; non-blocking, so
+  // that a FIFO is refused below instead of waiting for a writer.
+  std::string sourceNative = NativeOf(source);
+  FileDescriptor from(
+      sourceNative.empty() ? -1 : ::open(sourceNative.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!from.valid() && (errno == ENOENT || errno == ENOTDIR)) {
+    struct stat ignored;
+    if (Locate(source, &sourceNative, &ignored)) {
+      from.Reset(::open(sourceNative.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    }
+  }
   struct stat sourceInfo;
-  if (!Locate(source, &sourceNative, &sourceInfo) || !S_ISREG(sourceInfo.st_mode)) {
+  if (!from.valid() || ::fstat(from.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
     return false;
   }
   std::string targetNative;
@@ -632,16 +657,10 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
       return false;
     }
   }
-  FileDescriptor from(::open(sourceNative.c_str(), O_RDONLY));
-  if (!from.valid()) {
-    return false;
-  }
-  struct stat openedInfo;
-  if (::fstat(from.get(), &openedInfo) != 0 || !S_ISREG(openedInfo.st_mode)) {
-    return false;
-  }
+  const struct stat& openedInfo = sourceInfo;
   const mode_t mode = openedInfo.st_mode & 07777;
-  FileDescriptor to(::open(targetNative.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode | S_IWUSR));
+  FileDescriptor to(
+      ::open(targetNative.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode | S_IWUSR));
   if (!to.valid()) {
     return false;
   }
@@ -652,7 +671,9 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
   if (copied) {
     // The copy takes the source's permissions and last-write time, as CopyFileA does.
     const struct timespec times[2] = {openedInfo.st_atim, openedInfo.st_mtim};
-    copied = ::fchmod(to.get(), mode) == 0;
+    // A new file already has the mode it was created with, less the process's umask.
+    const mode_t created = (mode | S_IWUSR) & ~ProcessUmask();
+    copied = (!targetExists && created == mode) || ::fchmod(to.get(), mode) == 0;
     static_cast<void>(::futimens(to.get(), times));
   }
   copied = to.Close() && copied;
