@@ -1,0 +1,329 @@
+// Whole configuration runs in which one disk-changing platform call fails, for every such call in
+// turn: nothing that was on disk before may be lost, no settings file may be half written, no
+// temporary file may stay, and a run with a failed step must not report success.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <sstream>
+
+#include "run_program.h"
+#include "test_files.h"
+
+namespace orx::testing {
+namespace {
+
+const std::string kBanner =
+    "\r\n"
+    "Ormatide - Workgroup Configuration Version 3.0 (Console)\r\n"
+    "--------------------------------------------------------\r\n";
+const std::string kConfigured = "Ormatide has been configured on this machine.\r\n";
+const std::string kFailed = "Ormatide configuration failed.\r\n";
+
+const char kSettings[] =
+    ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n";
+
+Tree Installation(const std::string& folder, const std::string& settings) {
+  return {
+      {folder + "orx.ini", settings},
+      {folder + "orx.inf", "Ormatide 3.0\r\n"},
+      {folder + "Data\\ClientProject.txt", "Acme;Project A\r\nBolt;Project B\r\n"},
+      {folder + "Data\\CategoryActivity.txt", "Design;Drawing\r\n"},
+      {folder + "Data\\2024-01.txt", "2024-01-02;Acme;8\r\n2024-01-03;Acme;6\r\n"},
+      {folder + "Data\\2024-02.txt", "2024-02-01;Acme;7\r\n"},
+  };
+}
+
+// The tree with the entries of more added, replacing those of the same name.
+Tree Joined(Tree tree, const Tree& more) {
+  for (const auto& [name, content] : more) {
+    tree[name] = content;
+  }
+  return tree;
+}
+
+// A settings file that redirects to the given directory (stored without trailing backslash).
+std::string RedirectingSettings(const std::string& directory) {
+  return ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\nRedirect=" + directory +
+         "\r\n\r\n[Display]\r\nTheme=Blue\r\n";
+}
+
+struct Scenario {
+  std::string name;
+  Tree before;                         // relative to the sandbox
+  std::vector<std::string> arguments;  // relative directories, completed with the sandbox
+  std::string migrationTarget;         // where the data go, relative, with trailing backslash
+};
+
+struct Outcome {
+  ProgramResult result;
+  long calls = 0;
+  std::vector<std::string> trace;  // one "Call path" per disk-changing call
+};
+
+bool IsFilePath(const std::string& name) {
+  return !name.empty() && name.back() != '\\';
+}
+
+std::string LeafOf(const std::string& name) {
+  const std::string::size_type slash = name.rfind('\\');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+bool IsSettingsFile(const std::string& name) {
+  return LeafOf(name) == "orx.ini";
+}
+
+// The backup folder that holds this name ("x\ORX Backup ...\" of "x\ORX Backup ...\a\b"), or empty.
+std::string BackupFolderOf(const std::string& name) {
+  static const std::regex dated(R"(^(.*?ORX Backup \d{4}-\d\d-\d\d \[\d\d-\d\d-\d\d-\d{3}\]\\))");
+  std::smatch match;
+  return std::regex_search(name, match, dated) ? match[1].str() : std::string();
+}
+
+// The name a file inside a backup folder had before it was backed up.
+std::string OriginalOf(const std::string& name, const std::string& folder) {
+  const std::string::size_type cut = folder.find("ORX Backup ");
+  return folder.substr(0, cut) + name.substr(folder.size());
+}
+
+bool IsProgramKey(const std::string& line) {
+  return line.compare(0, 9, "Redirect=") == 0 || line.compare(0, 11, "ServerPath=") == 0 ||
+         line.compare(0, 12, "ServerAdmin=") == 0;
+}
+
+// The lines of a settings text that are the user's own: no comments, blank lines, keys this
+// program writes or the section it may add for them. Empty optional when the text is cut short.
+std::optional<std::vector<std::string>> UserLinesOf(const std::string& text) {
+  if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) {
+    return std::nullopt;
+  }
+  std::vector<std::string> lines;
+  for (std::string::size_type at = 0; at < text.size();) {
+    const std::string::size_type end = text.find("\r\n", at);
+    const std::string line = text.substr(at, end - at);
+    at = end + 2;
+    if (!line.empty() && line[0] != ';' && line != "[Server]" && !IsProgramKey(line)) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+// A settings file may also hold a step between its old and its new content when a later write of
+// the run failed: a whole text, whose own lines are those of one of the settings files that were
+// there (it may be a copy of another), and whose program keys are values the run writes.
+bool IsWholeIntermediate(const std::string& content, const Tree& before, const Tree& cleanAfter) {
+  const auto userLines = UserLinesOf(content);
+  if (!userLines) {
+    return false;
+  }
+  bool sameUserLines = false;
+  std::string knownKeys;
+  for (const Tree* tree : {&before, &cleanAfter}) {
+    for (const auto& [name, text] : *tree) {
+      if (IsSettingsFile(name)) {
+        sameUserLines = sameUserLines || (tree == &before && UserLinesOf(text) == userLines);
+        knownKeys += text;
+      }
+    }
+  }
+  for (std::string::size_type at = 0; at < content.size();) {
+    const std::string::size_type end = content.find("\r\n", at);
+    const std::string line = content.substr(at, end - at);
+    at = end + 2;
+    if (IsProgramKey(line) && knownKeys.find(line + "\r\n") == std::string::npos) {
+      return false;
+    }
+  }
+  return sameUserLines;
+}
+
+class FaultInjection : public ::testing::TestWithParam<int> {
+ protected:
+  std::string Root() const { return temp_.path() + "sandbox\\"; }
+
+  void LayOut(const Tree& tree) const {
+    std::filesystem::remove_all(NativePath(Root()));
+    MakeDirectories(Root());
+    WriteTree(Root(), tree);
+  }
+
+  Outcome Run(const Scenario& scenario, long failAt) const {
+    const std::string countFile = temp_.path() + "count.txt";
+    std::filesystem::remove(NativePath(countFile));
+    setenv("ORX_FAIL_AT", std::to_string(failAt).c_str(), 1);
+    setenv("ORX_COUNT_FILE", NativePath(countFile).c_str(), 1);
+    std::vector<std::string> arguments;
+    for (const std::string& argument : scenario.arguments) {
+      arguments.push_back(argument.size() > 2 ? argument.substr(0, 2) + Root() + argument.substr(2)
+                                              : argument);
+    }
+    RunOptions options;
+    options.workingDirectory = Root();
+    options.appData = temp_.path() + "appdata";
+    Outcome outcome;
+    outcome.result = RunProgram(arguments, options);
+    unsetenv("ORX_FAIL_AT");
+    unsetenv("ORX_COUNT_FILE");
+    if (FileExists(countFile)) {
+      std::istringstream lines(ReadFile(countFile));
+      std::string line;
+      std::getline(lines, line);
+      outcome.calls = std::atol(line.c_str());
+      while (std::getline(lines, line)) {
+        outcome.trace.push_back(line);
+      }
+    }
+    return outcome;
+  }
+
+  // Whether the failed call is one whose result the program ignores by design: the copies of the
+  // settings file and the installation marker into the migration target.
+  bool IsIgnoredByDesign(const Scenario& scenario, const std::string& call) const {
+    const std::string target = Root() + scenario.migrationTarget;
+    return call == "CopyFileA " + target + "orx.ini" || call == "CopyFileA " + target + "orx.inf";
+  }
+
+  // Checks one run with call k failing; answers how it ended: 'f' failure report, 'x' failure
+  // text, 's' success (allowed only for a call ignored by design).
+  char CheckRun(const Scenario& scenario, const Tree& cleanAfter, long k, const std::string& call) {
+    LayOut(scenario.before);
+    const Outcome outcome = Run(scenario, k);
+    const Tree after = ReadTree(Root());
+    const bool ignored = IsIgnoredByDesign(scenario, call);
+    const std::string ignoredSettings = Root() + scenario.migrationTarget + "orx.ini";
+
+    for (const auto& [name, content] : scenario.before) {
+      if (!IsFilePath(name) || IsSettingsFile(name)) {
+        continue;
+      }
+      const auto inPlace = after.find(name);
+      bool kept = inPlace != after.end() && inPlace->second == content;
+      for (const auto& [copy, copied] : after) {
+        const std::string folder = BackupFolderOf(copy);
+        kept = kept || (!folder.empty() && OriginalOf(copy, folder) == name && copied == content);
+      }
+      EXPECT_TRUE(kept) << name << " is lost";
+    }
+    // A settings file keeps the user's own lines, or its old bytes are in a backup.
+    for (const auto& [name, content] : scenario.before) {
+      if (!IsSettingsFile(name)) {
+        continue;
+      }
+      const auto now = after.find(name);
+      bool kept = now != after.end() && UserLinesOf(now->second) == UserLinesOf(content);
+      for (const auto& [copy, copied] : after) {
+        const std::string folder = BackupFolderOf(copy);
+        kept = kept || (!folder.empty() && OriginalOf(copy, folder) == name && copied == content);
+      }
+      EXPECT_TRUE(kept) << name << " has lost its settings";
+    }
+    for (const auto& [name, content] : after) {
+      if (!IsFilePath(name)) {
+        continue;
+      }
+      const std::string leaf = LeafOf(name);
+      EXPECT_FALSE(leaf.size() >= 8 && leaf.compare(0, 4, "~orx") == 0 &&
+                   leaf.compare(leaf.size() - 4, 4, ".tmp") == 0)
+          << "temporary file left: " << name;
+      const std::string folder = BackupFolderOf(name);
+      if (!folder.empty()) {
+        const auto original = scenario.before.find(OriginalOf(name, folder));
+        EXPECT_TRUE(original != scenario.before.end() && original->second == content)
+            << "backup " << name << " is not the file that was there";
+        continue;
+      }
+      if (!IsSettingsFile(name) || (ignored && Root() + name == ignoredSettings)) {
+        continue;
+      }
+      const auto old = scenario.before.find(name);
+      const auto fresh = cleanAfter.find(name);
+      const bool oldOrNew = (old != scenario.before.end() && old->second == content) ||
+                            (fresh != cleanAfter.end() && fresh->second == content);
+      EXPECT_TRUE(oldOrNew || IsWholeIntermediate(content, scenario.before, cleanAfter))
+          << name << " is neither its old nor its new content, nor a whole step between:\n"
+          << content;
+    }
+
+    const std::string& output = outcome.result.output;
+    EXPECT_EQ(output.compare(0, kBanner.size(), kBanner), 0) << output;
+    const std::string rest = output.size() > kBanner.size() ? output.substr(kBanner.size()) : "";
+    if (outcome.result.exitStatus == 1) {
+      EXPECT_EQ(rest.compare(0, 10, "Exception "), 0) << output;
+      return 'x';
+    } else {
+      EXPECT_EQ(outcome.result.exitStatus, 0) << output;
+      const bool failed = rest.compare(0, kFailed.size(), kFailed) == 0;
+      const bool configured = rest.compare(0, kConfigured.size(), kConfigured) == 0;
+      EXPECT_TRUE(failed || (ignored && configured)) << output;
+      return configured ? 's' : 'f';
+    }
+  }
+
+  ScopedTempDir temp_;
+};
+
+std::vector<Scenario> Scenarios() {
+  // A settings content "R dir" stands for one redirecting to the sandbox's dir.
+  return {
+      {"first setup",
+       Joined(Installation("inst\\", kSettings), {{"server\\", ""}, {"redir\\", ""}}),
+       {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"},
+       "redir\\"},
+      {"move between redirections",
+       Joined(Joined(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
+              {{"new\\orx.ini", "[Setup]\r\nVersion=2\r\n"},
+               {"new\\notes.txt", "keep me\r\n"},
+               {"new\\Data\\2024-01.txt", "2024-01-02;Other;1\r\n"},
+               {"new\\Data\\2023-12.txt", "2023-12-01;Acme;3\r\n"},
+               {"server\\", ""}}),
+       {"/vinst\\", "/sserver\\", "/rnew\\", "/d", "/a"},
+       "new\\"},
+      {"removal of a redirection",
+       Joined(Joined(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
+              {{"inst\\Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
+               {"old\\Data\\2024-03.txt", "2024-03-04;Bolt;5\r\n"}}),
+       {"/vinst\\"},
+       "inst\\"},
+  };
+}
+
+TEST_P(FaultInjection, NoFailedCallLosesDataOrReportsSuccess) {
+  Scenario scenario = Scenarios()[GetParam()];
+  for (auto& [name, content] : scenario.before) {
+    if (content.compare(0, 2, "R ") == 0) {
+      content = RedirectingSettings(Root() + content.substr(2));
+    }
+  }
+  SCOPED_TRACE(scenario.name);
+
+  LayOut(scenario.before);
+  const Outcome clean = Run(scenario, 0);
+  ASSERT_EQ(clean.result.exitStatus, 0) << clean.result.output;
+  ASSERT_EQ(clean.result.output.compare(kBanner.size(), kConfigured.size(), kConfigured), 0)
+      << clean.result.output;
+  ASSERT_GT(clean.calls, 0);
+  ASSERT_EQ(clean.trace.size(), static_cast<std::size_t>(clean.calls));
+  const Tree cleanAfter = ReadTree(Root());
+
+  std::map<char, int> endings;
+  for (long k = 1; k <= clean.calls; ++k) {
+    const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
+    SCOPED_TRACE("failing call " + std::to_string(k) + " of " + std::to_string(clean.calls) + ": " +
+                 call);
+    ++endings[CheckRun(scenario, cleanAfter, k, call)];
+  }
+  std::cout << "[ faults   ] " << scenario.name << ": " << clean.calls << " injection points, "
+            << clean.calls + 1 << " runs; failure report " << endings['f'] << ", failure text "
+            << endings['x'] << ", success after an ignored copy " << endings['s'] << "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultInjection, ::testing::Values(0, 1, 2));
+
+}  // namespace
+}  // namespace orx::testing
