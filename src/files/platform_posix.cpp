@@ -717,7 +717,7 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsig
       continue;
     }
     struct stat info;
-    if (!StatOf(Joined(opened, name), &info)) {
+    if (::fstatat(::dirfd(stream), found->d_name, &info, 0) != 0) {
       continue;  // A dangling link: nothing to list.
     }
     DirectoryEntry entry;
