@@ -1,0 +1,119 @@
+// Fuzz target for the command line: SplitCommandLine must agree with a plain reference of its
+// rules, never yield an argument longer than the limit, and ParseOptions must take any arguments.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "console/command_line.h"
+#include "console/options.h"
+
+namespace {
+
+void Require(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "command_line_fuzz: %s\n", what);
+    std::abort();
+  }
+}
+
+constexpr std::size_t kLimit = 4096;
+
+bool ReferenceBlank(int c) {
+  return c >= 1 && c <= 32;
+}
+
+// The rules one character at a time; past the end of the text every character reads as zero.
+std::vector<std::string> ReferenceSplit(const std::string& line) {
+  std::string text;
+  for (char c : line) {
+    if (c == '\0') {
+      break;
+    }
+    text += c;
+  }
+  const auto at = [&text](std::size_t i) {
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+  };
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  bool quoted = false;
+  bool programName = true;
+  for (;;) {
+    if (!quoted) {
+      // Blanks and empty quoted pairs before a token.
+      for (;;) {
+        if (ReferenceBlank(at(i))) {
+          i += 1;
+        } else if (at(i) == '"' && at(i + 1) == '"') {
+          i += 2;
+        } else {
+          break;
+        }
+      }
+    }
+    std::string token;
+    for (;;) {
+      const int c = at(i);
+      if (quoted) {
+        if (c == 0) {
+          quoted = false;
+          break;
+        }
+        if (c == '"') {
+          quoted = false;
+          i += 1;
+          continue;
+        }
+        if (token.size() == kLimit) {
+          break;  // full: the stretch goes on, still quoted, in the next token
+        }
+        token += static_cast<char>(c);
+        i += 1;
+        continue;
+      }
+      if (c == 0 || ReferenceBlank(c)) {
+        break;
+      }
+      if (token.size() == kLimit) {
+        break;
+      }
+      if (c == '"') {
+        quoted = true;
+      } else {
+        token += static_cast<char>(c);
+      }
+      i += 1;
+    }
+    if (programName) {
+      programName = false;
+      continue;
+    }
+    if (token.empty()) {
+      return arguments;
+    }
+    arguments.push_back(token);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string line(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> arguments = orx::SplitCommandLine(line);
+  for (const std::string& argument : arguments) {
+    Require(!argument.empty(), "an empty argument");
+    Require(argument.size() <= kLimit, "an argument longer than the limit");
+  }
+  Require(arguments == ReferenceSplit(line), "the splitting differs from the reference");
+  Require(orx::SplitCommandLine(line) == arguments, "the splitting is not a function of the text");
+
+  const orx::Options options = orx::ParseOptions(arguments);
+  Require(options.serverDirectory.size() <= kLimit, "a server directory longer than an argument");
+  Require(options.redirectionDirectory.size() <= kLimit,
+          "a redirection directory longer than an argument");
+  orx::AsksForHelp(arguments);
+  return 0;
+}

@@ -1,0 +1,359 @@
+// Whole configuration runs over bad input on disk: huge, odd or misplaced files, long and unusual
+// paths, files that cannot be replaced. Each has one clear outcome and loses nothing.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "run_program.h"
+#include "test_files.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace orx::testing {
+namespace {
+
+const std::string kBanner =
+    "\r\n"
+    "Ormatide - Workgroup Configuration Version 3.0 (Console)\r\n"
+    "--------------------------------------------------------\r\n";
+const std::string kConfigured = "Ormatide has been configured on this machine.\r\n";
+const std::string kFailed = "Ormatide configuration failed.\r\n";
+const std::string kNoRights = "No administrator rights for server data have been assigned.";
+const std::string kSharedCopied = "Shared files for the workgroup have been copied to the server.";
+const std::string kUserRights = "User administrator rights for server data have been assigned.";
+
+const Tree kInstallation = {
+    {"orx.ini", "[Setup]\r\nVersion=3\r\n"},
+    {"orx.inf", "Ormatide 3.0\r\n"},
+    {"Data\\ClientProject.txt", "Acme;Project A\r\n"},
+    {"Data\\CategoryActivity.txt", "Design;Drawing\r\n"},
+    {"Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
+};
+
+Tree WithDirectories(Tree tree) {
+  Tree complete = tree;
+  for (const auto& entry : tree) {
+    const std::string& name = entry.first;
+    for (std::string::size_type at = name.find('\\');
+         at != std::string::npos && at + 1 < name.size(); at = name.find('\\', at + 1)) {
+      complete[name.substr(0, at + 1)] = "";
+    }
+  }
+  return complete;
+}
+
+Tree Replaced(Tree tree, const Tree& changes) {
+  for (const auto& [name, content] : changes) {
+    tree[name] = content;
+  }
+  return tree;
+}
+
+// The tree without its dated backup folders.
+Tree WithoutBackups(const Tree& tree) {
+  Tree rest;
+  const std::regex dated(R"(ORX Backup [^\\]*\\.*)");
+  for (const auto& entry : tree) {
+    if (!std::regex_match(entry.first, dated)) {
+      rest.insert(entry);
+    }
+  }
+  return rest;
+}
+
+// A regular expression matching the text literally.
+std::string Literal(const std::string& text) {
+  return std::regex_replace(text, std::regex(R"([-()\\.\[\]{}^$*+?|])"), "\\$&");
+}
+
+// The default failure text for a raised failure of that kind and message.
+std::regex FailureText(const std::string& kind, const std::string& message) {
+  return std::regex(Literal(kBanner) + "Exception " + kind +
+                    " in module orxconfigc(\\.exe)? at [0-9A-F]{8}\\.\n" + Literal(message) +
+                    "\\.\r\n");
+}
+
+class BadInputScenario : public ::testing::Test {
+ protected:
+  std::string Dir(const std::string& name) const { return temp_.path() + name + "\\"; }
+  std::string Stored(const std::string& name) const { return temp_.path() + name; }
+
+  ProgramResult Run(const std::vector<std::string>& arguments) const {
+    RunOptions options;
+    options.workingDirectory = temp_.path();
+    options.appData = temp_.path() + "appdata";
+    return RunProgram(arguments, options);
+  }
+
+  static std::string Report(const std::string& header, const std::vector<std::string>& lines) {
+    std::string text = kBanner + header;
+    for (const std::string& line : lines) {
+      text += "\r\n" + line;
+    }
+    return text + "\r\n";
+  }
+  std::string Established(const std::string& dir) const {
+    return "Redirection to \"" + dir + "\" has been established.";
+  }
+  std::string CopiedTo(const std::string& dir) const {
+    return "Data files have been copied to \"" + dir + "\"";
+  }
+
+  ScopedTempDir temp_;
+};
+
+TEST_F(BadInputScenario, TenMegabyteSettingsFileIsRewrittenWhole) {
+  std::string keys;
+  for (int i = 0; keys.size() < 10 * 1024 * 1024; ++i) {
+    keys += "Key" + std::to_string(i) + "=" + std::string(100, static_cast<char>('a' + i % 26)) +
+            "\r\n";
+  }
+  WriteTree(Dir("inst"), Replaced(kInstallation, {{"orx.ini", "[Big]\r\n" + keys}}));
+
+  const ProgramResult result = Run({"/v" + Dir("inst")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights}));
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), "[Big]\r\n" + keys + "\r\n");
+}
+
+TEST_F(BadInputScenario, SettingsFileWithAZeroByteKeepsWhatComesBeforeIt) {
+  WriteTree(Dir("inst"),
+            Replaced(kInstallation,
+                     {{"orx.ini", std::string("[Setup]\r\nVersion=3\0x\r\nUser=jo\r\n", 29)}}));
+
+  const ProgramResult result = Run({"/v" + Dir("inst")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights}));
+  // The text ends at the zero byte: the rest of that line and what follows are not settings.
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n");
+}
+
+TEST_F(BadInputScenario, SettingsFileThatIsADirectoryCannotBeCreated) {
+  Tree installation = kInstallation;
+  installation.erase("orx.ini");
+  installation["orx.ini\\"] = "";
+  WriteTree(Dir("inst"), installation);
+
+  const ProgramResult result = Run({"/v" + Dir("inst")});
+
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_TRUE(std::regex_match(
+      result.output, FailureText("EFCreateError", "Cannot create file " + Dir("inst") + "orx.ini")))
+      << result.output;
+  EXPECT_EQ(ReadTree(Dir("inst")), WithDirectories(installation));
+}
+
+TEST_F(BadInputScenario, SettingsFileHeldOpenWithoutSharingCannotBeOpened) {
+#ifndef _WIN32
+  GTEST_SKIP() << "the POSIX port has no share modes";
+#else
+  WriteTree(Dir("inst"), kInstallation);
+  MakeDirectories(Dir("server"));
+  // This test process is the other process: it holds the file open, sharing nothing.
+  const std::string settings = Dir("inst") + "orx.ini";
+  const HANDLE held = CreateFileA(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE) << GetLastError();
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/s" + Dir("server"), "/r" + Dir("redir")});
+  CloseHandle(held);
+
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_TRUE(
+      std::regex_match(result.output, FailureText("EFOpenError", "Cannot open file " + settings)))
+      << result.output;
+  EXPECT_EQ(ReadTree(Dir("inst")), WithDirectories(kInstallation));
+  EXPECT_EQ(ReadTree(Dir("server")), Tree{});
+  EXPECT_FALSE(DirectoryExists(Dir("redir")));
+#endif
+}
+
+TEST_F(BadInputScenario, MonthFileThatIsADirectoryFailsTheCopyAndKeepsTheTarget) {
+  WriteTree(Dir("inst"), Replaced(kInstallation, {{"Data\\2024-02.txt\\", ""}}));
+  const Tree there = {{"Data\\2024-01.txt\\", ""}};
+  WriteTree(Dir("redir"), there);
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, kBanner + kFailed + "File copy from \"" + Dir("inst") + "\" to \"" +
+                               Dir("redir") + "\" failed.\r\n");
+  EXPECT_EQ(ReadTree(Dir("inst")),
+            WithDirectories(Replaced(kInstallation, {{"Data\\2024-02.txt\\", ""}})));
+  // The source's folder of that name is copied as a folder; the target's own one stays.
+  EXPECT_EQ(WithoutBackups(ReadTree(Dir("redir"))),
+            WithDirectories(Replaced(there, {{"Data\\2024-02.txt\\", ""}})));
+  EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), kInstallation.at("orx.ini"));
+}
+
+TEST_F(BadInputScenario, MonthDataWithMegabyteLinesIsCopiedAndCompared) {
+  const std::string longLine = "2024-01-02;" + std::string(1024 * 1024, 'x') + "\r\n";
+  const std::string month = longLine + "2024-01-03;Acme;6\r\n" + longLine.substr(0, 500000);
+  WriteTree(Dir("inst"), Replaced(kInstallation, {{"Data\\2024-01.txt", month}}));
+  // The same lines in another order: nothing to copy there.
+  WriteTree(Dir("same"), {{"orx.inf", "Ormatide 3.0\r\n"},
+                          {"Data\\2024-01.txt", longLine.substr(0, 500000) + "\r\n" +
+                                                    "2024-01-03;Acme;6\r\n" + longLine}});
+
+  const ProgramResult moved = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
+  EXPECT_EQ(moved.exitStatus, 0);
+  EXPECT_EQ(moved.output,
+            Report(kConfigured, {kNoRights, Established(Dir("redir")), CopiedTo(Dir("redir"))}));
+  EXPECT_EQ(ReadFile(Dir("redir") + "Data\\2024-01.txt"), month);
+
+  // Back to a place whose month file holds the same lines in another order: the comparison
+  // finds nothing new and the data stays where it is.
+  const ProgramResult compared = Run({"/v" + Dir("inst"), "/r" + Dir("same")});
+  EXPECT_EQ(compared.exitStatus, 0);
+  EXPECT_EQ(
+      compared.output,
+      Report(kConfigured, {kNoRights, "Redirection to \"" + Dir("redir") + "\" has been removed.",
+                           Established(Dir("same"))}));
+  EXPECT_EQ(ReadFile(Dir("same") + "Data\\2024-01.txt"),
+            longLine.substr(0, 500000) + "\r\n" + "2024-01-03;Acme;6\r\n" + longLine);
+  EXPECT_EQ(ReadFile(Dir("redir") + "Data\\2024-01.txt"), month);
+}
+
+TEST_F(BadInputScenario, PathsAtAndBeyondTheWindowsLimit) {
+  struct Row {
+    std::size_t length;  // of the settings file's full path
+    bool saved;
+  };
+#ifdef _WIN32
+  // The replacement is written beside the settings file under a longer temporary name first, and
+  // the narrow file calls stop at 259 characters: near and past the limit the save is refused.
+  // (The test's own tree helpers cannot reach deeper paths there.)
+  const Row rows[] = {{240, true}, {259, false}, {260, false}};
+#else
+  const Row rows[] = {{240, true}, {259, true}, {260, true}, {300, true}};
+#endif
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.length);
+    std::string dir = temp_.path() + "n" + std::to_string(row.length) + "\\";
+    const std::size_t wanted = row.length - std::string("\\orx.ini").size();
+    while (dir.size() + 51 < wanted) {
+      dir += std::string(50, 'd') + "\\";
+    }
+    dir += std::string(wanted - dir.size(), 'e') + "\\";
+    ASSERT_EQ((dir + "orx.ini").size(), row.length);
+    WriteTree(dir, kInstallation);
+
+    const ProgramResult result = Run({"/v" + dir});
+
+    if (row.saved) {
+      EXPECT_EQ(result.exitStatus, 0);
+      EXPECT_EQ(result.output, Report(kConfigured, {kNoRights}));
+      EXPECT_EQ(ReadTree(dir), WithDirectories(Replaced(
+                                   kInstallation, {{"orx.ini", "[Setup]\r\nVersion=3\r\n\r\n"}})));
+    } else {
+      EXPECT_EQ(result.exitStatus, 1);
+      EXPECT_TRUE(std::regex_match(
+          result.output, FailureText("EFCreateError", "Cannot create file " + dir + "orx.ini")))
+          << result.output;
+      EXPECT_EQ(ReadTree(dir), WithDirectories(kInstallation));
+    }
+  }
+}
+
+// A file read through the narrow file calls, as the program names it; empty when unreadable.
+std::string NarrowRead(const std::string& path) {
+#ifdef _WIN32
+  // The test helpers' std::filesystem takes narrow names for UTF-8; the program's are code page
+  // 1252, so these files are read with the Win32 narrow calls the program itself uses.
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot open " << path;
+    return std::string();
+  }
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+    bytes.append(buffer, got);
+  }
+  CloseHandle(file);
+  return bytes;
+#else
+  return ReadFile(path);
+#endif
+}
+
+TEST_F(BadInputScenario, DirectoryNamesWithBlanksAndWesternLetters) {
+  const std::string inst = Dir(" inst  with blanks");
+  const std::string redir =
+      Dir("my r\xE9"
+          "direction");
+  const std::string server = Dir("serveur \xE0 l'\xE9t\xE9");
+  WriteTree(inst, kInstallation);
+#ifdef _WIN32
+  ASSERT_TRUE(CreateDirectoryA(server.c_str(), nullptr)) << GetLastError();
+#else
+  MakeDirectories(server);
+#endif
+
+  const ProgramResult result = Run({"/v" + inst, "/r" + redir, "/s" + server, "/d", "/a"});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output,
+            Report(kConfigured, {"Workgroup server configured at \"" + server + "\"", kSharedCopied,
+                                 kUserRights, Established(redir), CopiedTo(redir)}));
+  EXPECT_EQ(NarrowRead(redir + "Data\\2024-01.txt"), kInstallation.at("Data\\2024-01.txt"));
+  EXPECT_EQ(NarrowRead(redir + "orx.inf"), kInstallation.at("orx.inf"));
+  EXPECT_EQ(NarrowRead(server + "Data\\ClientProject.txt"),
+            kInstallation.at("Data\\ClientProject.txt"));
+  EXPECT_EQ(NarrowRead(server + "Data\\CategoryActivity.txt"),
+            kInstallation.at("Data\\CategoryActivity.txt"));
+  const std::string installSettings =
+      "[Setup]\r\nVersion=3\r\nRedirect=" + redir.substr(0, redir.size() - 1) + "\r\n\r\n";
+  EXPECT_EQ(ReadFile(inst + "orx.ini"), installSettings);
+  // The shared copy of the settings file is the install directory's, as the move left it.
+  EXPECT_EQ(NarrowRead(server + "orx.ini"), installSettings);
+  EXPECT_EQ(NarrowRead(redir + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n[Server]\r\nServerPath=" +
+                                               server.substr(0, server.size() - 1) +
+                                               "\r\nServerAdmin=2\r\n\r\n");
+}
+
+TEST_F(BadInputScenario, ReadOnlyTargetFileDuringTheDataMove) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine run as root replaces a read-only file where Windows refuses";
+#endif
+  WriteTree(Dir("inst"), kInstallation);
+  const Tree there = {{"orx.ini", "[Setup]\r\nUser=jo\r\n"}, {"Data\\2024-01.txt", "old\r\n"}};
+  WriteTree(Dir("redir"), there);
+  SetReadOnly(Dir("redir") + "Data\\2024-01.txt", true);
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
+  SetReadOnly(Dir("redir") + "Data\\2024-01.txt", false);
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, kBanner + kFailed + "File copy from \"" + Dir("inst") + "\" to \"" +
+                               Dir("redir") + "\" failed.\r\n");
+  EXPECT_EQ(ReadTree(Dir("inst")), WithDirectories(kInstallation));
+  EXPECT_EQ(WithoutBackups(ReadTree(Dir("redir"))), WithDirectories(there));
+}
+
+TEST_F(BadInputScenario, ReadOnlyTargetFileDuringTheSharedFileCopy) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine run as root replaces a read-only file where Windows refuses";
+#endif
+  WriteTree(Dir("inst"), kInstallation);
+  const Tree server = {{"Data\\ClientProject.txt", "Old;Project\r\n"}};
+  WriteTree(Dir("server"), server);
+  SetReadOnly(Dir("server") + "Data\\ClientProject.txt", true);
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/s" + Dir("server"), "/d", "/a"});
+  SetReadOnly(Dir("server") + "Data\\ClientProject.txt", false);
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output,
+            kBanner + kFailed + "Could not copy shared data files to server location\r\n");
+  EXPECT_EQ(ReadTree(Dir("server")), WithDirectories(server));
+}
+
+}  // namespace
+}  // namespace orx::testing
