@@ -11,18 +11,12 @@
 #include <regex>
 #include <sstream>
 
+#include "program_texts.h"
 #include "run_program.h"
 #include "test_files.h"
 
 namespace orx::testing {
 namespace {
-
-const std::string kBanner =
-    "\r\n"
-    "Ormatide - Workgroup Configuration Version 3.0 (Console)\r\n"
-    "--------------------------------------------------------\r\n";
-const std::string kConfigured = "Ormatide has been configured on this machine.\r\n";
-const std::string kFailed = "Ormatide configuration failed.\r\n";
 
 const char kSettings[] =
     ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n";

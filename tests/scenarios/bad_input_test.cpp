@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "program_texts.h"
 #include "run_program.h"
 #include "test_files.h"
 
@@ -14,12 +15,6 @@
 namespace orx::testing {
 namespace {
 
-const std::string kBanner =
-    "\r\n"
-    "Ormatide - Workgroup Configuration Version 3.0 (Console)\r\n"
-    "--------------------------------------------------------\r\n";
-const std::string kConfigured = "Ormatide has been configured on this machine.\r\n";
-const std::string kFailed = "Ormatide configuration failed.\r\n";
 const std::string kNoRights = "No administrator rights for server data have been assigned.";
 const std::string kSharedCopied = "Shared files for the workgroup have been copied to the server.";
 const std::string kUserRights = "User administrator rights for server data have been assigned.";

@@ -1,16 +1,12 @@
 // The program's banner, syntax screen and output conventions, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include "program_texts.h"
 #include "run_program.h"
 #include "test_files.h"
 
 namespace orx::testing {
 namespace {
-
-const std::string kBanner =
-    "\r\n"
-    "Ormatide - Workgroup Configuration Version 3.0 (Console)\r\n"
-    "--------------------------------------------------------\r\n";
 
 const std::string kSyntax =
     "SYNTAX   orxconfigc.exe  [/v\"xxxx\"] /s\"xxxx\" [/r\"xxxx\"] [/c] [/a]\r\n"
