@@ -27,25 +27,6 @@ const Tree kInstallation = {
     {"Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
 };
 
-Tree WithDirectories(Tree tree) {
-  Tree complete = tree;
-  for (const auto& entry : tree) {
-    const std::string& name = entry.first;
-    for (std::string::size_type at = name.find('\\');
-         at != std::string::npos && at + 1 < name.size(); at = name.find('\\', at + 1)) {
-      complete[name.substr(0, at + 1)] = "";
-    }
-  }
-  return complete;
-}
-
-Tree Replaced(Tree tree, const Tree& changes) {
-  for (const auto& [name, content] : changes) {
-    tree[name] = content;
-  }
-  return tree;
-}
-
 // The tree without its dated backup folders.
 Tree WithoutBackups(const Tree& tree) {
   Tree rest;

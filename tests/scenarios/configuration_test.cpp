@@ -30,26 +30,6 @@ const Tree kInstallation = {
     {"Data\\2024-02.txt", "2024-02-01;Acme;7\r\n"},
 };
 
-// The table with every parent directory listed too, as ReadTree gives it.
-Tree WithDirectories(Tree tree) {
-  Tree complete = tree;
-  for (const auto& entry : tree) {
-    const std::string& name = entry.first;
-    for (std::string::size_type at = name.find('\\');
-         at != std::string::npos && at + 1 < name.size(); at = name.find('\\', at + 1)) {
-      complete[name.substr(0, at + 1)] = "";
-    }
-  }
-  return complete;
-}
-
-Tree Replaced(Tree tree, const Tree& changes) {
-  for (const auto& [name, content] : changes) {
-    tree[name] = content;
-  }
-  return tree;
-}
-
 // The names of the dated backup folders directly inside a tree.
 std::vector<std::string> BackupFolders(const Tree& tree) {
   std::vector<std::string> folders;

@@ -141,4 +141,23 @@ Tree ReadTree(const std::string& root) {
   return tree;
 }
 
+Tree WithDirectories(Tree tree) {
+  Tree complete = tree;
+  for (const auto& entry : tree) {
+    const std::string& name = entry.first;
+    for (std::string::size_type at = name.find('\\');
+         at != std::string::npos && at + 1 < name.size(); at = name.find('\\', at + 1)) {
+      complete[name.substr(0, at + 1)] = "";
+    }
+  }
+  return complete;
+}
+
+Tree Replaced(Tree tree, const Tree& changes) {
+  for (const auto& [name, content] : changes) {
+    tree[name] = content;
+  }
+  return tree;
+}
+
 }  // namespace orx::testing

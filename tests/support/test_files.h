@@ -45,5 +45,9 @@ using Tree = std::map<std::string, std::string>;
 void WriteTree(const std::string& root, const Tree& tree);
 // Reads everything under root back into a table.
 Tree ReadTree(const std::string& root);
+// The table with every parent directory listed too, as ReadTree gives it.
+Tree WithDirectories(Tree tree);
+// The table with the given entries added or replaced.
+Tree Replaced(Tree tree, const Tree& changes);
 
 }  // namespace orx::testing
