@@ -2,6 +2,7 @@
 // page, no conversion.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "files/platform.h"
@@ -53,12 +54,24 @@ bool WriteAll(HANDLE handle, const std::string& bytes) {
   return true;
 }
 
-std::string TemporaryNameBeside(const std::string& path) {
-  static unsigned counter = 0;
+// A fresh file beside path for its replacement, opened without sharing. The name ("~ox" and four
+// hexadecimal digits) is no longer than "orx.ini", so a settings file whose path fits the narrow
+// file calls can always be replaced. Returns the invalid handle when no file could be made.
+HANDLE CreateTemporaryBeside(const std::string& path, std::string* temporary) {
+  static unsigned counter = GetCurrentProcessId() * 2654435761u;
   const std::string::size_type at = path.find_last_of("\\:");
   const std::string directory = at == std::string::npos ? std::string() : path.substr(0, at + 1);
-  return directory + "~orx" + std::to_string(GetCurrentProcessId()) + "-" +
-         std::to_string(++counter) + ".tmp";
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char name[8];
+    std::snprintf(name, sizeof(name), "~ox%04X", (++counter) & 0xFFFFu);
+    *temporary = directory + name;
+    const HANDLE file = CreateFileA(temporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+      return file;
+    }
+  }
+  return INVALID_HANDLE_VALUE;
 }
 
 FaultReporter faultReporter = nullptr;
@@ -239,10 +252,9 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
       (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
     RaiseCannotCreate(path);
   }
-  const std::string temporary = TemporaryNameBeside(path);
+  std::string temporary;
   {
-    FileHandle file{CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr)};
+    FileHandle file{CreateTemporaryBeside(path, &temporary)};
     if (file.handle == INVALID_HANDLE_VALUE) {
       RaiseCannotCreate(path);
     }
