@@ -6,6 +6,7 @@
 
 #include "program_texts.h"
 #include "run_program.h"
+#include "sandbox_scenario.h"
 #include "test_files.h"
 
 #ifdef _WIN32
@@ -51,33 +52,14 @@ std::regex FailureText(const std::string& kind, const std::string& message) {
                     "\\.\r\n");
 }
 
-class BadInputScenario : public ::testing::Test {
+class BadInputScenario : public SandboxScenario {
  protected:
-  std::string Dir(const std::string& name) const { return temp_.path() + name + "\\"; }
-  std::string Stored(const std::string& name) const { return temp_.path() + name; }
-
-  ProgramResult Run(const std::vector<std::string>& arguments) const {
-    RunOptions options;
-    options.workingDirectory = temp_.path();
-    options.appData = temp_.path() + "appdata";
-    return RunProgram(arguments, options);
-  }
-
-  static std::string Report(const std::string& header, const std::vector<std::string>& lines) {
-    std::string text = kBanner + header;
-    for (const std::string& line : lines) {
-      text += "\r\n" + line;
-    }
-    return text + "\r\n";
-  }
   std::string Established(const std::string& dir) const {
     return "Redirection to \"" + dir + "\" has been established.";
   }
   std::string CopiedTo(const std::string& dir) const {
     return "Data files have been copied to \"" + dir + "\"";
   }
-
-  ScopedTempDir temp_;
 };
 
 TEST_F(BadInputScenario, TenMegabyteSettingsFileIsRewrittenWhole) {

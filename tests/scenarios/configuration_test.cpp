@@ -6,6 +6,7 @@
 
 #include "program_texts.h"
 #include "run_program.h"
+#include "sandbox_scenario.h"
 #include "test_files.h"
 
 namespace orx::testing {
@@ -53,28 +54,8 @@ Tree Subtree(const Tree& tree, const std::string& folder) {
   return part;
 }
 
-class ConfigurationScenario : public ::testing::Test {
+class ConfigurationScenario : public SandboxScenario {
  protected:
-  // A directory of the sandbox, as the program shows it: lower case, one trailing backslash.
-  std::string Dir(const std::string& name) const { return temp_.path() + name + "\\"; }
-  // The same without the trailing backslash, as the settings file stores it.
-  std::string Stored(const std::string& name) const { return temp_.path() + name; }
-
-  ProgramResult Run(const std::vector<std::string>& arguments) const {
-    RunOptions options;
-    options.workingDirectory = temp_.path();
-    options.appData = temp_.path() + "appdata";
-    return RunProgram(arguments, options);
-  }
-
-  static std::string Report(const std::string& header, const std::vector<std::string>& lines) {
-    std::string text = kBanner + header;
-    for (const std::string& line : lines) {
-      text += "\r\n" + line;
-    }
-    return text + "\r\n";
-  }
-
   std::string ServerLine(const std::string& name) const {
     return "Workgroup server configured at \"" + Dir(name) + "\"";
   }
@@ -89,8 +70,6 @@ class ConfigurationScenario : public ::testing::Test {
   }
 
   Tree Read(const std::string& name) const { return ReadTree(Dir(name)); }
-
-  ScopedTempDir temp_;
 };
 
 TEST_F(ConfigurationScenario, TypicalFirstSetupMovesTheDataAndConfiguresTheServer) {
