@@ -440,9 +440,12 @@ TEST(ReadEnvironment, GivesLongValuesWholeAndEmptyForUnset) {
 }
 
 TEST(LocalNow, MatchesTheCalendarClock) {
-  const std::time_t before = std::time(nullptr);
+  // The precise clock, not std::time: glibc's time() reads a coarse clock that can lag the
+  // precise one by a few milliseconds across a second's boundary.
+  using Clock = std::chrono::system_clock;
+  const std::time_t before = Clock::to_time_t(Clock::now());
   const LocalTime now = LocalNow();
-  const std::time_t after = std::time(nullptr);
+  const std::time_t after = Clock::to_time_t(Clock::now());
   bool matched = false;
   for (std::time_t t = before; t <= after && !matched; ++t) {
     const std::tm* parts = std::localtime(&t);
