@@ -57,6 +57,43 @@ stop_wine_server() {
   "$WINE_SERVER" -k >/dev/null 2>&1 || true
 }
 
+# Windows refuses every user a write into a read-only file; Wine run as root does not (it writes
+# where the Unix root may). Run as root, the scripts therefore run the Windows build's suites once
+# more as this unprivileged user, in a prefix of its own.
+UNPRIVILEGED_USER=orxtest
+
+# Runs the Windows build's unit and scenario suites as the unprivileged user, who must be refused
+# writes into read-only files. The binaries are copied to a scratch area the user owns, since the
+# checkout may lie where only root can reach.
+run_windows_suites_unprivileged() {
+  if ! id -u "$UNPRIVILEGED_USER" >/dev/null 2>&1; then
+    useradd --system --user-group --no-create-home --home-dir /nonexistent \
+      --shell /usr/sbin/nologin "$UNPRIVILEGED_USER"
+  fi
+  local area
+  area=$(mktemp -d /tmp/orxconfig-unprivileged.XXXXXX)
+  cp build/windows/orxconfigc.exe build/windows/src/orx_unit_tests.exe \
+    build/windows/tests/orx_scenario_tests.exe "$area/"
+  chown -R "$UNPRIVILEGED_USER:" "$area"
+  chmod 755 "$area"
+  local as_user=(runuser -u "$UNPRIVILEGED_USER" -- env HOME="$area" WINEPREFIX="$area/wineprefix"
+    ORX_REQUIRE_READ_ONLY_REFUSAL=1 ORX_PROGRAM="z:${area//\//\\}\\orxconfigc.exe")
+  local status=0
+  (
+    cd "$area"
+    "${as_user[@]}" "$WINE_LOADER" wineboot -i >/dev/null 2>&1 || true
+    "${as_user[@]}" "$WINE_SERVER" -p
+    "${as_user[@]}" "$WINE_LOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+    for suite in orx_unit_tests orx_scenario_tests; do
+      echo "--- $suite as $UNPRIVILEGED_USER"
+      "${as_user[@]}" "$WINE_LOADER" "$area/$suite.exe" --gtest_brief=1 || exit 1
+    done
+  ) || status=1
+  "${as_user[@]}" "$WINE_SERVER" -k >/dev/null 2>&1 || true
+  rm -rf "$area"
+  return $status
+}
+
 # Configures and builds one preset.
 build_preset() {
   local preset=$1

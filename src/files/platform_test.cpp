@@ -19,6 +19,7 @@ namespace orx {
 namespace {
 
 using testing::ReadFile;
+using testing::ReadOnlyFilesAreRefused;
 using testing::ReadTree;
 using testing::ScopedTempDir;
 using testing::SetReadOnly;
@@ -153,15 +154,15 @@ TEST_F(PlatformFiles, CopyCarriesTheSourcesReadOnlyAttribute) {
   EXPECT_EQ(ReadFile(dir_ / "copy.txt"), "abc");
 }
 
-#ifndef _WIN32
-// Wine replaces a read-only target when run as root (Windows refuses), so this is the port's own.
 TEST_F(PlatformFiles, CopyRefusesAReadOnlyTarget) {
+  if (!ReadOnlyFilesAreRefused()) {
+    GTEST_SKIP() << "Wine run as root replaces a read-only file where Windows refuses";
+  }
   WriteTree(dir_.path(), {{"source.txt", "new"}, {"target.txt", "old"}});
   SetReadOnly(dir_ / "target.txt", true);
   EXPECT_FALSE(CopyFileA(dir_ / "source.txt", dir_ / "target.txt", false));
   EXPECT_EQ(ReadFile(dir_ / "target.txt"), "old");
 }
-#endif
 
 class Enumeration : public PlatformFiles {
  protected:
@@ -334,9 +335,10 @@ TEST_F(PlatformFiles, FailedOpensAndCreationsRaiseWithTheNameAsGiven) {
   }
 }
 
-#ifndef _WIN32
-// As root Wine may still open a read-only file for writing; the POSIX port refuses as Windows does.
 TEST_F(PlatformFiles, WriteRefusesAReadOnlyTarget) {
+  if (!ReadOnlyFilesAreRefused()) {
+    GTEST_SKIP() << "Wine run as root opens a read-only file for writing where Windows refuses";
+  }
   WriteFile(dir_ / "ro.txt", "old");
   SetReadOnly(dir_ / "ro.txt", true);
   EXPECT_EQ(FailureOf([&] { WriteFileBytes(dir_ / "ro.txt", "new"); }),
@@ -344,6 +346,7 @@ TEST_F(PlatformFiles, WriteRefusesAReadOnlyTarget) {
   EXPECT_EQ(ReadFile(dir_ / "ro.txt"), "old");
 }
 
+#ifndef _WIN32
 TEST(PosixPort, AShortWriteRaisesAStreamWriteError) {
   EXPECT_EQ(FailureOf([] { WriteFileBytes("\\dev\\full", "x"); }),
             "EWriteError Stream write error");

@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #else
 #include <fcntl.h>
@@ -20,7 +21,9 @@
 namespace orx::testing {
 
 std::string ProgramPath() {
-  std::string path = ORX_PROGRAM_PATH;
+  // ORX_PROGRAM names another copy of the program (one an unprivileged user can reach, say).
+  const char* chosen = std::getenv("ORX_PROGRAM");
+  std::string path = chosen != nullptr && *chosen != '\0' ? chosen : ORX_PROGRAM_PATH;
 #ifdef _WIN32
   // CMake hands over the Unix path of the build tree; Wine shows the Unix root as drive z:.
   if (!path.empty() && path[0] == '/') {

@@ -24,7 +24,7 @@ struct ProgramResult {
   int exitStatus = -1;
 };
 
-// The built program's path, in the program's form.
+// The program under test, in the program's form: the built one, or the copy ORX_PROGRAM names.
 std::string ProgramPath();
 // Runs the program with the arguments, each one argument as the shell would pass it.
 ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options = {});

@@ -4,9 +4,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -114,6 +119,30 @@ void SetReadOnly(const std::string& path, bool readOnly) {
   const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   fs::permissions(NativePath(path), write,
                   readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+bool ReadOnlyFilesAreRefused() {
+#ifdef _WIN32
+  static const bool refused = [] {
+    const ScopedTempDir dir;
+    WriteFile(dir / "probe.txt", "probe");
+    SetReadOnly(dir / "probe.txt", true);
+    const HANDLE file = CreateFileA((dir / "probe.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      return true;
+    }
+    CloseHandle(file);
+    return false;
+  }();
+#else
+  const bool refused = true;
+#endif
+  if (!refused && std::getenv("ORX_REQUIRE_READ_ONLY_REFUSAL") != nullptr) {
+    ADD_FAILURE() << "a read-only file was opened for writing, yet this run must exercise the "
+                     "read-only cases (run it as an unprivileged user)";
+  }
+  return refused;
 }
 
 void WriteTree(const std::string& root, const Tree& tree) {

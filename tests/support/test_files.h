@@ -37,6 +37,11 @@ bool DirectoryExists(const std::string& path);
 void MakeDirectories(const std::string& path);
 // Marks a file read-only (or writable again).
 void SetReadOnly(const std::string& path, bool readOnly);
+// Whether this process is refused writing into a read-only file, as Windows refuses every user.
+// Wine run as root is not refused (it writes where the Unix root may); the POSIX port refuses
+// always. Where it is not refused and ORX_REQUIRE_READ_ONLY_REFUSAL is set, the call fails the
+// test, so that a run meant to exercise the read-only cases cannot pass by skipping them.
+bool ReadOnlyFilesAreRefused();
 
 // A tree as a table: relative path (backslashes) → content; a directory is listed with a final
 // backslash and an empty content.
