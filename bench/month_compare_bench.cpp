@@ -2,12 +2,12 @@
 // lines per file, against the linear-search walk it replaces, and prints the growth per doubling.
 // Usage: bench_month_compare [reference line limit, default 20000; 0 runs no reference]
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,65 +18,15 @@
 #include "files/paths.h"
 #include "files/platform.h"
 #include "files/text.h"
+#include "month_compare_reference.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kMonthFiles = 12;
+using orx::testing::ReferenceCompareMonthData;
 
-// The walk as first described: a linear search (FindLine) for every line of a pair of files.
-int ReferenceCompareMonthData(const std::string& first, const std::string& second) {
-  std::string directories[2] = {orx::WithTrailingBackslash(first),
-                                orx::WithTrailingBackslash(second)};
-  orx::TextLines files[2];
-  for (int side = 0; side < 2; ++side) {
-    const std::string data = directories[side] + "Data\\";
-    for (const orx::DirectoryEntry& entry : orx::EnumerateDirectory(data + "????"
-                                                                           "-??.txt",
-                                                                    47)) {
-      if (orx::IsMonthFileName(data + entry.name)) {
-        files[side].push_back(orx::LowerCase(data + entry.name));
-      }
-    }
-  }
-  long long unmatched[2] = {0, 0};
-  const int walked = files[0].size() < files[1].size() ? 0 : 1;
-  const int partner = 1 - walked;
-  while (!files[walked].empty()) {
-    const std::string entry = files[walked].back();
-    const int found = orx::FindLine(
-        files[partner], orx::LowerCase(directories[partner] + "Data\\" + orx::FileNameOf(entry)));
-    if (found < 0) {
-      unmatched[walked] += static_cast<long long>(orx::ReadTextLines(entry).size());
-    } else {
-      orx::TextLines lines[2];
-      lines[partner] = orx::ReadTextLines(files[partner][found]);
-      lines[walked] = orx::ReadTextLines(entry);
-      const int shorter = lines[walked].size() < lines[partner].size() ? walked : partner;
-      const int longer = 1 - shorter;
-      while (!lines[shorter].empty()) {
-        const int match = orx::FindLine(lines[longer], lines[shorter].back());
-        if (match >= 0) {
-          lines[longer].erase(lines[longer].begin() + match);
-        } else {
-          ++unmatched[shorter];
-        }
-        lines[shorter].pop_back();
-      }
-      unmatched[longer] += static_cast<long long>(lines[longer].size());
-      files[partner].erase(files[partner].begin() + found);
-    }
-    files[walked].pop_back();
-  }
-  for (const std::string& entry : files[partner]) {
-    unmatched[partner] += static_cast<long long>(orx::ReadTextLines(entry).size());
-  }
-  if (unmatched[0] > 0 && unmatched[1] > 0) {
-    return -1;
-  }
-  return unmatched[0] > 0 ? 1 : unmatched[1] > 0 ? 2 : 0;
-}
+constexpr int kMonthFiles = 12;
 
 std::string ProgramForm(const fs::path& native) {
   std::string text = native.string();
@@ -158,15 +108,18 @@ int main(int argc, char** argv) {
   const int referenceLimit = argc > 1 ? std::atoi(argv[1]) : 20000;
   const fs::path root = fs::temp_directory_path() / ("orx-bench-month-" + std::to_string(getpid()));
   std::mt19937 random(4);
-  const int sizes[] = {1000, 2000, 4000, 8000, 16000, 20000, 32000, 64000, 100000};
+  // Each size from 2 000 on has its half in the list too, so that every growth is a true doubling.
+  const int sizes[] = {1000, 2000, 4000, 8000, 10000, 16000, 20000, 32000, 50000, 64000, 100000};
 
   std::printf("month comparison: 2 data directories x %d month files, lines per file as given\n",
               kMonthFiles);
   std::printf("%8s %13s %10s %12s %14s %16s %10s\n", "lines", "linear cpu s", "ns/line",
               "per pair ms", "growth/double", "reference cpu s", "speed-up");
-  int previousLines = 0;
-  double previousSeconds = 0;
+  std::map<int, double> secondsAt;
   bool agreed = true;
+  double worstGrowth = 0;
+  double speedUpAt20000 = 0;
+  double pairMsAt100000 = 0;
   for (const int lines : sizes) {
     fs::remove_all(root);
     WriteMonthData(root / "first", root / "second", lines, random);
@@ -178,11 +131,11 @@ int main(int argc, char** argv) {
         5, [&] { return orx::CompareMonthData(first, second); }, &linear);
     const double perLine = seconds * 1e9 / (2.0 * kMonthFiles * lines);
     char growth[32] = "";
-    if (previousLines > 0) {
-      // Normalised to one doubling, so that steps of other ratios compare too.
-      const double doublings = std::log2(static_cast<double>(lines) / previousLines);
-      std::snprintf(growth, sizeof growth, "%.2f",
-                    std::pow(seconds / previousSeconds, 1 / doublings));
+    secondsAt[lines] = seconds;
+    if (const auto half = secondsAt.find(lines / 2); lines % 2 == 0 && half != secondsAt.end()) {
+      const double factor = seconds / half->second;
+      worstGrowth = std::max(worstGrowth, factor);
+      std::snprintf(growth, sizeof growth, "%.2f", factor);
     }
     char reference[32] = "-";
     char speedUp[32] = "-";
@@ -192,6 +145,9 @@ int main(int argc, char** argv) {
           1, [&] { return ReferenceCompareMonthData(first, second); }, &described);
       std::snprintf(reference, sizeof reference, "%.3f", referenceSeconds);
       std::snprintf(speedUp, sizeof speedUp, "%.0fx", referenceSeconds / seconds);
+      if (lines == 20000) {
+        speedUpAt20000 = referenceSeconds / seconds;
+      }
       if (described != linear) {
         agreed = false;
         std::printf("results differ at %d lines: linear %d, reference %d\n", lines, linear,
@@ -201,10 +157,21 @@ int main(int argc, char** argv) {
     std::printf("%8d %13.4f %10.1f %12.2f %14s %16s %10s   result %d\n", lines, seconds, perLine,
                 seconds * 1e3 / kMonthFiles, growth, reference, speedUp, linear);
     std::fflush(stdout);
-    previousLines = lines;
-    previousSeconds = seconds;
+    if (lines == 100000) {
+      pairMsAt100000 = seconds * 1e3 / kMonthFiles;
+    }
   }
   fs::remove_all(root);
+  // The targets: at most 2.3 per doubling, 100x the walk at 20 000 lines, a 100 000-line pair in
+  // well under a second (taken as 100 ms).
+  std::printf("worst growth per doubling %.2f (target <= 2.3): %s\n", worstGrowth,
+              worstGrowth <= 2.3 ? "met" : "missed");
+  if (speedUpAt20000 > 0) {
+    std::printf("speed-up at 20000 lines %.0fx (target >= 100x): %s\n", speedUpAt20000,
+                speedUpAt20000 >= 100 ? "met" : "missed");
+  }
+  std::printf("100000-line pair %.1f ms (target well under 1 s): %s\n", pairMsAt100000,
+              pairMsAt100000 < 100 ? "met" : "missed");
   if (!agreed) {
     return 1;
   }
