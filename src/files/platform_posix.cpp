@@ -692,23 +692,26 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsig
   if (mask.empty()) {
     return entries;
   }
-  std::string directory;
-  if (slash != std::string::npos) {
-    directory = native.substr(0, slash + 1);
-    struct stat info;
-    if (!StatOf(directory, &info) && (errno == ENOENT || errno == ENOTDIR)) {
-      directory = ResolvedCase(directory);
-    }
-  }
-  const std::string opened = directory.empty() ? std::string(".") : directory;
+  std::string directory = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
+  std::string opened = directory.empty() ? std::string(".") : directory;
+  // The exact spelling first; only a miss looks for another letter case.
   DIR* stream = ::opendir(opened.c_str());
+  if (stream == nullptr && !directory.empty() && (errno == ENOENT || errno == ENOTDIR)) {
+    opened = ResolvedCase(directory);
+    stream = ::opendir(opened.c_str());
+  }
   if (stream == nullptr) {
     return entries;
   }
+  // The root lists no "." and "..", as a drive's root does not.
+  static const struct stat root = [] {
+    struct stat info = {};
+    ::stat("/", &info);
+    return info;
+  }();
   struct stat self;
-  struct stat root;
-  const bool isRoot = ::stat(opened.c_str(), &self) == 0 && ::stat("/", &root) == 0 &&
-                      self.st_dev == root.st_dev && self.st_ino == root.st_ino;
+  const bool isRoot = ::fstat(::dirfd(stream), &self) == 0 && self.st_dev == root.st_dev &&
+                      self.st_ino == root.st_ino;
   const std::string foldedMask = Folded(mask);
   while (const dirent* found = ::readdir(stream)) {
     const std::string name(found->d_name);
