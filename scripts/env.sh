@@ -66,6 +66,8 @@ UNPRIVILEGED_USER=orxtest
 # writes into read-only files. The binaries are copied to a scratch area the user owns, since the
 # checkout may lie where only root can reach.
 run_windows_suites_unprivileged() {
+  # useradd and runuser live in sbin, which a non-login root shell may not have on its path.
+  local PATH="$PATH:/usr/sbin:/sbin"
   if ! id -u "$UNPRIVILEGED_USER" >/dev/null 2>&1; then
     useradd --system --user-group --no-create-home --home-dir /nonexistent \
       --shell /usr/sbin/nologin "$UNPRIVILEGED_USER"
