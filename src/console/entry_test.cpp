@@ -4,6 +4,7 @@
 
 #include "files/console_output.h"
 #include "files/raised_failure.h"
+#include "program_texts.h"
 
 namespace orx {
 namespace {
@@ -15,17 +16,7 @@ TEST(Entry, RuleLineMatchesTheTitle) {
 }
 
 TEST(Entry, SyntaxScreenIsNineLines) {
-  const std::string expected =
-      "SYNTAX   orxconfigc.exe  [/v\"xxxx\"] /s\"xxxx\" [/r\"xxxx\"] [/c] [/a]\r\n"
-      "[ ] : Shows an optional parameter (don't use square brackets in parameters)\r\n"
-      "\r\n"
-      "/v  : ORX install/data directory (default location will be used if not supplied)\r\n"
-      "/s  : Network directory for ORX workgroup server\r\n"
-      "/r  : Network directory for user files (INI file redirection)\r\n"
-      "/d  : Copy shared data files (if available and no files on server)\r\n"
-      "/a  : Assign user administrator rights\r\n"
-      "/x : Assign administrator only rights";
-  EXPECT_EQ(SyntaxText(), expected);
+  EXPECT_EQ(SyntaxText(), testing::kSyntaxLines);
 }
 
 TEST(Entry, FailureTextForEachKind) {

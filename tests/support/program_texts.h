@@ -1,4 +1,4 @@
-// The program's fixed texts as the scenario tests expect them, byte for byte.
+// The program's fixed texts as the tests expect them, byte for byte.
 #pragma once
 
 #include <string>
@@ -13,5 +13,16 @@ inline const std::string kBanner =
 // The report headers of a successful and of a failed run.
 inline const std::string kConfigured = "Ormatide has been configured on this machine.\r\n";
 inline const std::string kFailed = "Ormatide configuration failed.\r\n";
+// The nine lines of the syntax screen, without the line end after the last.
+inline const std::string kSyntaxLines =
+    "SYNTAX   orxconfigc.exe  [/v\"xxxx\"] /s\"xxxx\" [/r\"xxxx\"] [/c] [/a]\r\n"
+    "[ ] : Shows an optional parameter (don't use square brackets in parameters)\r\n"
+    "\r\n"
+    "/v  : ORX install/data directory (default location will be used if not supplied)\r\n"
+    "/s  : Network directory for ORX workgroup server\r\n"
+    "/r  : Network directory for user files (INI file redirection)\r\n"
+    "/d  : Copy shared data files (if available and no files on server)\r\n"
+    "/a  : Assign user administrator rights\r\n"
+    "/x : Assign administrator only rights";
 
 }  // namespace orx::testing
