@@ -79,13 +79,15 @@ bool TreeHasFiles(const std::string& dir) {
     return false;
   }
   const std::string root = WithTrailingBackslash(dir);
-  for (const DirectoryEntry& entry : EnumerateDirectory(root + kEveryName, kWholeTreeMask)) {
-    if (IsSubDirectory(entry) && !IsDotEntry(entry) && TreeHasFiles(root + entry.name)) {
+  // One listing serves both questions: a file at this level answers without walking deeper.
+  const std::vector<DirectoryEntry> entries = EnumerateDirectory(root + kEveryName, kWholeTreeMask);
+  for (const DirectoryEntry& entry : entries) {
+    if (!IsSubDirectory(entry)) {
       return true;
     }
   }
-  for (const DirectoryEntry& entry : EnumerateDirectory(root + kEveryName, kWholeTreeMask)) {
-    if (!IsSubDirectory(entry)) {
+  for (const DirectoryEntry& entry : entries) {
+    if (IsSubDirectory(entry) && !IsDotEntry(entry) && TreeHasFiles(root + entry.name)) {
       return true;
     }
   }
