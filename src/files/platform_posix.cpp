@@ -491,12 +491,8 @@ ssize_t ReadUpTo(int fd, char* data, std::size_t size) {
 }
 
 // Windows refuses to create over a directory or a read-only file; POSIX would not (as root).
-bool MayCreateOver(const std::string& native) {
-  struct stat info;
-  if (!StatOf(native, &info)) {
-    return true;
-  }
-  return !S_ISDIR(info.st_mode) && IsWritableByOwner(info);
+bool MayCreateOver(const struct stat& existing) {
+  return !S_ISDIR(existing.st_mode) && IsWritableByOwner(existing);
 }
 
 [[noreturn]] void RaiseCannotCreate(const std::string& path) {
@@ -652,7 +648,7 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
   }
   if (targetExists) {
     // Truncating the source itself would destroy it; Windows refuses that copy as well.
-    if (failIfExists || S_ISDIR(targetInfo.st_mode) || !IsWritableByOwner(targetInfo) ||
+    if (failIfExists || !MayCreateOver(targetInfo) ||
         (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino)) {
       return false;
     }
@@ -896,8 +892,10 @@ std::string ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   const bool injected = InjectedFault("WriteFileBytes", path);
-  const std::string native = NativeLocation(path);
-  if (native.empty() || !MayCreateOver(native)) {
+  std::string native;
+  struct stat targetInfo;
+  const bool targetExists = Locate(path, &native, &targetInfo);
+  if (native.empty() || (targetExists && !MayCreateOver(targetInfo))) {
     RaiseCannotCreate(path);
   }
   FileDescriptor file(::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
@@ -912,15 +910,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   const bool injected = InjectedFault("ReplaceFileBytes", path);
-  const std::string native = NativeLocation(path);
-  if (native.empty() || !MayCreateOver(native)) {
+  std::string native;
+  struct stat targetInfo;
+  const bool targetExists = Locate(path, &native, &targetInfo);
+  if (native.empty() || (targetExists && !MayCreateOver(targetInfo))) {
     RaiseCannotCreate(path);
   }
   const std::string::size_type slash = native.rfind('/');
   const std::string directory =
       slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
-  struct stat targetInfo;
-  const bool targetExists = StatOf(native, &targetInfo);
 
   static unsigned counter = 0;
   std::string temporary;
