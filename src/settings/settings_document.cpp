@@ -19,14 +19,19 @@ bool IsKeyLineNamed(const std::string& line, const std::string& key) {
   return equals != std::string::npos && EqualIgnoringCase(line.substr(0, equals), key);
 }
 
-TextLines::iterator FindKeyLine(TextLines* lines, const std::string& key) {
-  return std::find_if(lines->begin(), lines->end(),
+// The first key line named key, in const and in changeable lines alike.
+template <typename Lines>
+auto FindKeyLine(Lines& lines, const std::string& key) {
+  return std::find_if(lines.begin(), lines.end(),
                       [&key](const std::string& line) { return IsKeyLineNamed(line, key); });
 }
 
-TextLines::const_iterator FindKeyLine(const TextLines& lines, const std::string& key) {
-  return std::find_if(lines.begin(), lines.end(),
-                      [&key](const std::string& line) { return IsKeyLineNamed(line, key); });
+// The first section named section (without regard to case), in const and changeable lists alike.
+template <typename Sections>
+auto FindSectionIn(Sections& sections, const std::string& section) {
+  return std::find_if(sections.begin(), sections.end(), [&section](const SettingsSection& s) {
+    return EqualIgnoringCase(s.name, section);
+  });
 }
 
 int DigitValue(char c, bool hexadecimal) {
@@ -48,16 +53,12 @@ SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSec
     : fileName_(std::move(fileName)), sections_(std::move(sections)) {}
 
 std::vector<SettingsSection>::iterator SettingsDocument::FindSection(const std::string& section) {
-  return std::find_if(sections_.begin(), sections_.end(), [&section](const SettingsSection& s) {
-    return EqualIgnoringCase(s.name, section);
-  });
+  return FindSectionIn(sections_, section);
 }
 
 std::vector<SettingsSection>::const_iterator SettingsDocument::FindSection(
     const std::string& section) const {
-  return std::find_if(sections_.begin(), sections_.end(), [&section](const SettingsSection& s) {
-    return EqualIgnoringCase(s.name, section);
-  });
+  return FindSectionIn(sections_, section);
 }
 
 std::string SettingsDocument::ReadText(const std::string& section, const std::string& key,
@@ -87,7 +88,7 @@ void SettingsDocument::WriteText(const std::string& section, const std::string& 
     found = sections_.end() - 1;
   }
   std::string line = key + "=" + value;
-  const auto existing = FindKeyLine(&found->lines, key);
+  const auto existing = FindKeyLine(found->lines, key);
   if (existing != found->lines.end()) {
     *existing = std::move(line);
   } else {
@@ -105,7 +106,7 @@ void SettingsDocument::RemoveKey(const std::string& section, const std::string& 
   if (found == sections_.end()) {
     return;
   }
-  const auto line = FindKeyLine(&found->lines, key);
+  const auto line = FindKeyLine(found->lines, key);
   if (line != found->lines.end()) {
     found->lines.erase(line);
   }
