@@ -6,18 +6,15 @@
 #include <intrin.h>
 #pragma intrinsic(_ReturnAddress)
 #define ORX_RETURN_ADDRESS() _ReturnAddress()
+#define ORX_NOINLINE __declspec(noinline)
 #else
 #define ORX_RETURN_ADDRESS() __builtin_return_address(0)
+#define ORX_NOINLINE __attribute__((noinline))
 #endif
 
 namespace orx {
 
-#if defined(_MSC_VER)
-__declspec(noinline)
-#else
-__attribute__((noinline))
-#endif
-    void RaiseFailure(const char* kind, const std::string& message) {
+ORX_NOINLINE void RaiseFailure(const char* kind, const std::string& message) {
   throw RaisedFailure(kind, message, CodeOffsetOf(ORX_RETURN_ADDRESS()));
 }
 
