@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "failure_of.h"
 #include "files/raised_failure.h"
 #include "test_files.h"
 
 namespace orx {
 namespace {
 
+using testing::FailureOf;
 using testing::ReadTree;
 using testing::ScopedTempDir;
 using testing::Tree;
@@ -88,12 +90,7 @@ TEST(MakeDirectoryPath, ShortPathsAndRootsNeedNothing) {
 }
 
 TEST(MakeDirectoryPath, RaisesForTheEmptyPath) {
-  try {
-    MakeDirectoryPath("");
-    ADD_FAILURE() << "no failure raised";
-  } catch (const RaisedFailure& failure) {
-    EXPECT_EQ(std::string(failure.what()), "Unable to create directory");
-  }
+  EXPECT_EQ(FailureOf([] { MakeDirectoryPath(""); }), "EInOutError Unable to create directory");
 }
 
 TEST(EnsureDataDirectory, MakesTheDataDirectoryWhereItCan) {

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "failure_of.h"
 #include "files/raised_failure.h"
 #include "test_files.h"
 
 namespace orx {
 namespace {
 
+using testing::FailureOf;
 using testing::ReadFile;
 using testing::ReadOnlyFilesAreRefused;
 using testing::ReadTree;
@@ -44,17 +46,6 @@ unsigned AttributesOf(const std::vector<DirectoryEntry>& entries, const std::str
   }
   ADD_FAILURE() << name << " not listed";
   return 0;
-}
-
-// Runs the action and returns the kind and message of the failure it raises ("" when none).
-template <typename Action>
-std::string FailureOf(Action action) {
-  try {
-    action();
-  } catch (const RaisedFailure& failure) {
-    return failure.kind() + " " + failure.what();
-  }
-  return std::string();
 }
 
 TEST(PassesAttributeMask, LeavesOutOnlyHiddenSystemLabelAndDirectoryFlagsTheMaskLacks) {

@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "failure_of.h"
 #include "files/raised_failure.h"
 #include "test_files.h"
 
 namespace orx {
 namespace {
+using testing::FailureOf;
 
 TEST(Text, LowerCaseChangesOnlyAsciiCapitals) {
   EXPECT_EQ(LowerCase("ServerPath AZ@[`az{"), "serverpath az@[`az{");
@@ -78,13 +80,7 @@ TEST(TextLines, FilesRoundTripAndLoneCrFilesReadLikeCrLfFiles) {
 TEST(TextLines, AMissingFileRaisesCannotOpen) {
   testing::ScopedTempDir dir;
   const std::string name = dir / "missing.ini";
-  try {
-    ReadTextLines(name);
-    ADD_FAILURE() << "no failure raised";
-  } catch (const RaisedFailure& failure) {
-    EXPECT_EQ(failure.kind(), "EFOpenError");
-    EXPECT_EQ(std::string(failure.what()), "Cannot open file " + name);
-  }
+  EXPECT_EQ(FailureOf([&] { ReadTextLines(name); }), "EFOpenError Cannot open file " + name);
 }
 
 TEST(TextLines, FindLineGivesTheFirstMatchWithoutRegardToCase) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "failure_of.h"
 #include "files/paths.h"
 #include "files/raised_failure.h"
 #include "test_files.h"
@@ -13,6 +14,7 @@
 namespace orx {
 namespace {
 
+using testing::FailureOf;
 using testing::FileExists;
 using testing::MakeDirectories;
 using testing::NativePath;
@@ -217,13 +219,8 @@ TEST(WriteRedirection, MissingDirectoryRaisesCannotCreate) {
   ScopedTempDir dir;
   for (const char* redirection : {"s:\\shared\\", ""}) {
     SCOPED_TRACE(redirection);
-    try {
-      WriteRedirection(dir / "missing\\", redirection);
-      FAIL() << "WriteRedirection succeeded";
-    } catch (const RaisedFailure& failure) {
-      EXPECT_EQ(failure.kind(), kFileCreateError);
-      EXPECT_EQ(std::string(failure.what()), "Cannot create file " + (dir / "missing\\orx.ini"));
-    }
+    EXPECT_EQ(FailureOf([&] { WriteRedirection(dir / "missing\\", redirection); }),
+              "EFCreateError Cannot create file " + (dir / "missing\\orx.ini"));
   }
   EXPECT_EQ(ReadTree(dir.path()), Tree{});
 }

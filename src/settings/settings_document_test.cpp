@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "failure_of.h"
 #include "files/raised_failure.h"
 #include "test_files.h"
 
 namespace orx {
 namespace {
 
+using testing::FailureOf;
 using testing::ReadFile;
 using testing::ReadTree;
 using testing::ScopedTempDir;
@@ -247,13 +249,7 @@ TEST(SettingsDocument, SaveIntoMissingDirectoryRaisesCannotCreate) {
   const std::string file = dir / "missing\\orx.ini";
   SettingsDocument document(file);
   document.WriteText("Setup", "Redirect", "x");
-  try {
-    document.Save();
-    FAIL() << "Save succeeded";
-  } catch (const RaisedFailure& failure) {
-    EXPECT_EQ(failure.kind(), kFileCreateError);
-    EXPECT_EQ(std::string(failure.what()), "Cannot create file " + file);
-  }
+  EXPECT_EQ(FailureOf([&] { document.Save(); }), "EFCreateError Cannot create file " + file);
   EXPECT_EQ(document.Text(), "[Setup]\r\nRedirect=x\r\n\r\n");
   EXPECT_EQ(ReadTree(dir.path()), Tree{});
 }
@@ -262,13 +258,8 @@ TEST(SettingsDocument, SaveOverDirectoryOfTheNameRaisesCannotCreateAndLeavesNoTe
   ScopedTempDir dir;
   const std::string file = dir / "orx.ini";
   WriteFile(dir / "orx.ini\\inner.txt", "kept");
-  try {
-    SettingsDocumentFromText(file, "[A]\r\nk=v\r\n").Save();
-    FAIL() << "Save succeeded";
-  } catch (const RaisedFailure& failure) {
-    EXPECT_EQ(failure.kind(), kFileCreateError);
-    EXPECT_EQ(std::string(failure.what()), "Cannot create file " + file);
-  }
+  EXPECT_EQ(FailureOf([&] { SettingsDocumentFromText(file, "[A]\r\nk=v\r\n").Save(); }),
+            "EFCreateError Cannot create file " + file);
   EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini\\", ""}, {"orx.ini\\inner.txt", "kept"}}));
 }
 
@@ -280,13 +271,8 @@ TEST(SettingsDocument, FailedSaveLeavesThePreviousFileAndNoTemporary) {
   SettingsDocument document = OpenSettingsDocument(file);
   document.WriteText("Setup", "Redirect", "s:\\new");
   SetReadOnly(file, true);
-  try {
-    document.Save();
-    FAIL() << "Save over a read-only file succeeded";
-  } catch (const RaisedFailure& failure) {
-    EXPECT_EQ(failure.kind(), kFileCreateError);
-    EXPECT_EQ(std::string(failure.what()), "Cannot create file " + file);
-  }
+  EXPECT_EQ(FailureOf([&] { document.Save(); }), "EFCreateError Cannot create file " + file)
+      << "Save over a read-only file";
   SetReadOnly(file, false);
   EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", before}}));
   // The document in memory is unchanged by the failure and can still be saved.

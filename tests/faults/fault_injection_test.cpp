@@ -32,14 +32,6 @@ Tree Installation(const std::string& folder, const std::string& settings) {
   };
 }
 
-// The tree with the entries of more added, replacing those of the same name.
-Tree Joined(Tree tree, const Tree& more) {
-  for (const auto& [name, content] : more) {
-    tree[name] = content;
-  }
-  return tree;
-}
-
 // A settings file that redirects to the given directory (stored without trailing backslash).
 std::string RedirectingSettings(const std::string& directory) {
   return ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\nRedirect=" + directory +
@@ -266,22 +258,22 @@ std::vector<Scenario> Scenarios() {
   // A settings content "R dir" stands for one redirecting to the sandbox's dir.
   return {
       {"first setup",
-       Joined(Installation("inst\\", kSettings), {{"server\\", ""}, {"redir\\", ""}}),
+       Replaced(Installation("inst\\", kSettings), {{"server\\", ""}, {"redir\\", ""}}),
        {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"},
        "redir\\"},
       {"move between redirections",
-       Joined(Joined(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
-              {{"new\\orx.ini", "[Setup]\r\nVersion=2\r\n"},
-               {"new\\notes.txt", "keep me\r\n"},
-               {"new\\Data\\2024-01.txt", "2024-01-02;Other;1\r\n"},
-               {"new\\Data\\2023-12.txt", "2023-12-01;Acme;3\r\n"},
-               {"server\\", ""}}),
+       Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
+                {{"new\\orx.ini", "[Setup]\r\nVersion=2\r\n"},
+                 {"new\\notes.txt", "keep me\r\n"},
+                 {"new\\Data\\2024-01.txt", "2024-01-02;Other;1\r\n"},
+                 {"new\\Data\\2023-12.txt", "2023-12-01;Acme;3\r\n"},
+                 {"server\\", ""}}),
        {"/vinst\\", "/sserver\\", "/rnew\\", "/d", "/a"},
        "new\\"},
       {"removal of a redirection",
-       Joined(Joined(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
-              {{"inst\\Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
-               {"old\\Data\\2024-03.txt", "2024-03-04;Bolt;5\r\n"}}),
+       Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
+                {{"inst\\Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
+                 {"old\\Data\\2024-03.txt", "2024-03-04;Bolt;5\r\n"}}),
        {"/vinst\\"},
        "inst\\"},
   };
