@@ -140,18 +140,17 @@ int main(int argc, char** argv) {
     char reference[32] = "-";
     char speedUp[32] = "-";
     if (lines <= referenceLimit) {
-      int described = 0;
+      int walked = 0;
       const double referenceSeconds = BestSeconds(
-          1, [&] { return ReferenceCompareMonthData(first, second); }, &described);
+          1, [&] { return ReferenceCompareMonthData(first, second); }, &walked);
       std::snprintf(reference, sizeof reference, "%.3f", referenceSeconds);
       std::snprintf(speedUp, sizeof speedUp, "%.0fx", referenceSeconds / seconds);
       if (lines == 20000) {
         speedUpAt20000 = referenceSeconds / seconds;
       }
-      if (described != linear) {
+      if (walked != linear) {
         agreed = false;
-        std::printf("results differ at %d lines: linear %d, reference %d\n", lines, linear,
-                    described);
+        std::printf("results differ at %d lines: linear %d, reference %d\n", lines, linear, walked);
       }
     }
     std::printf("%8d %13.4f %10.1f %12.2f %14s %16s %10s   result %d\n", lines, seconds, perLine,

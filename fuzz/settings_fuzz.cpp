@@ -26,7 +26,7 @@ int ReferenceDigit(char c, int base) {
   return at != std::string::npos && static_cast<int>(at) < base ? static_cast<int>(at) : -1;
 }
 
-// The rule read off its description, by magnitude in 64 bits instead of the 32-bit limit checks.
+// The integer rule restated plainly, by magnitude in 64 bits instead of the 32-bit limit checks.
 bool ReferenceParseInteger(const std::string& text, std::int64_t* value) {
   std::string::size_type at = 0;
   while (at < text.size() && text[at] == ' ') {

@@ -91,7 +91,7 @@ struct RoundTripRow {
 
 TEST(SettingsDocument, LoadAndSaveRewriteTheFileInTheFixedLayout) {
   const std::vector<RoundTripRow> rows = {
-      {"the described example",
+      {"comment and key before the first header, then two sections",
        ";settings\r\nVersion=3\r\n[Setup]\r\nRedirect=s:\\shared\r\n\r\n[Server]\r\nServerAdmin=1",
        "[Setup]\r\nRedirect=s:\\shared\r\n\r\n[Server]\r\nServerAdmin=1\r\n\r\n"},
       {"only comments and lines before any header", ";one\r\nKey=1\r\n\r\n  [x]\r\n", ""},

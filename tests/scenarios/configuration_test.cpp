@@ -300,9 +300,6 @@ TEST_F(ConfigurationScenario, SharedFilesComeFromTheOldRedirectionAndTheirFailur
 TEST_F(ConfigurationScenario, ServerThatCannotBeCreatedIsReportedAndNothingIsRecorded) {
   WriteTree(Dir("inst"), kInstallation);
   const std::string server = Dir("inst") + "orx.inf\\server\\";
-  struct Row {
-    std::vector<std::string> arguments;
-  };
   for (const auto& arguments : {std::vector<std::string>{"/v" + Dir("inst"), "/s" + server},
                                 {"/v" + Dir("inst"), "/s" + server, "/r" + Dir("redir")}}) {
     SCOPED_TRACE(arguments.size());
