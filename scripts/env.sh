@@ -9,23 +9,24 @@ export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
 export WINEARCH=win64
 export LC_ALL=en_US.UTF-8
 
-# Installs what the builds need, where it is missing.
+# Installs the given packages where they are missing (by default, what the builds need), and the
+# locale the tests run in.
 ensure_packages() {
-  local wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest locales valgrind)
+  local wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] ||
+    wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest locales valgrind)
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
   local missing=()
   for package in "${wanted[@]}"; do
     dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
   done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
   fi
   if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
     $sudo sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
     $sudo locale-gen >/dev/null
   fi
