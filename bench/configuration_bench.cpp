@@ -11,10 +11,14 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "bench_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using orx::bench::Median;
+using orx::bench::ProgramForm;
 
 double Seconds(const std::vector<std::string>& command) {
   const auto start = std::chrono::steady_clock::now();
@@ -60,12 +64,6 @@ void MakeInstallation(const fs::path& install) {
   }
 }
 
-std::string ProgramForm(const fs::path& path) {
-  std::string text = path.string();
-  std::replace(text.begin(), text.end(), '/', '\\');
-  return text;
-}
-
 }  // namespace
 
 int main() {
@@ -75,11 +73,10 @@ int main() {
   const int rounds = 5;
   std::vector<double> runs;
   std::vector<double> copies;
+  fs::copy_file(install / "orx.ini", root / "orx.ini.saved");
   for (int round = 0; round < rounds; ++round) {
     const fs::path redirection = root / ("redir" + std::to_string(round));
     const fs::path copy = root / ("copy" + std::to_string(round));
-    fs::copy_file(install / "orx.ini", root / "orx.ini.saved",
-                  fs::copy_options::overwrite_existing);
     runs.push_back(
         Seconds({ORX_PROGRAM_PATH, "/v" + ProgramForm(install), "/r" + ProgramForm(redirection)}));
     // Undo the redirection so that every round moves the data anew.
@@ -87,10 +84,8 @@ int main() {
                   fs::copy_options::overwrite_existing);
     copies.push_back(Seconds({"cp", "-r", (install / "Data").string(), copy.string()}));
   }
-  std::sort(runs.begin(), runs.end());
-  std::sort(copies.begin(), copies.end());
-  const double run = runs[rounds / 2];
-  const double copy = copies[rounds / 2];
+  const double run = Median(runs);
+  const double copy = Median(copies);
   std::printf("whole run moving 120 month files of 2000 lines: %.4f s (median of %d)\n", run,
               rounds);
   std::printf("cp -r of the same Data tree:                    %.4f s (median of %d)\n", copy,

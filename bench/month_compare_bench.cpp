@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "bench_support.h"
 #include "files/month_compare.h"
 #include "files/paths.h"
 #include "files/platform.h"
@@ -24,15 +25,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orx::bench::ProgramForm;
+
 using orx::testing::ReferenceCompareMonthData;
 
 constexpr int kMonthFiles = 12;
-
-std::string ProgramForm(const fs::path& native) {
-  std::string text = native.string();
-  std::replace(text.begin(), text.end(), '/', '\\');
-  return orx::WithTrailingBackslash(text);
-}
 
 void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
   std::string bytes;
@@ -130,6 +127,7 @@ int main(int argc, char** argv) {
     const double seconds = BestSeconds(
         5, [&] { return orx::CompareMonthData(first, second); }, &linear);
     const double perLine = seconds * 1e9 / (2.0 * kMonthFiles * lines);
+    const double pairMs = seconds * 1e3 / kMonthFiles;
     char growth[32] = "";
     secondsAt[lines] = seconds;
     if (const auto half = secondsAt.find(lines / 2); lines % 2 == 0 && half != secondsAt.end()) {
@@ -154,10 +152,10 @@ int main(int argc, char** argv) {
       }
     }
     std::printf("%8d %13.4f %10.1f %12.2f %14s %16s %10s   result %d\n", lines, seconds, perLine,
-                seconds * 1e3 / kMonthFiles, growth, reference, speedUp, linear);
+                pairMs, growth, reference, speedUp, linear);
     std::fflush(stdout);
     if (lines == 100000) {
-      pairMsAt100000 = seconds * 1e3 / kMonthFiles;
+      pairMsAt100000 = pairMs;
     }
   }
   fs::remove_all(root);

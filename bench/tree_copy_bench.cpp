@@ -16,21 +16,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench_support.h"
 #include "files/tree_copy.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using orx::bench::Median;
+using orx::bench::ProgramForm;
+
 constexpr int kFiles = 2000;
 constexpr int kBranching = 4;  // sub-directories per directory
 constexpr int kLevels = 4;     // levels of sub-directories below the root
-
-std::string ProgramForm(const fs::path& native) {
-  std::string text = native.string();
-  std::replace(text.begin(), text.end(), '/', '\\');
-  return text;
-}
 
 // Every directory of the tree, the root first.
 std::vector<fs::path> MakeDirectories(const fs::path& root) {
@@ -146,11 +144,6 @@ Timing TimeCopyTree(const fs::path& source, const fs::path& target) {
     std::exit(1);
   }
   return timing;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace
