@@ -16,10 +16,6 @@
 namespace orx::testing {
 namespace {
 
-const std::string kNoRights = "No administrator rights for server data have been assigned.";
-const std::string kSharedCopied = "Shared files for the workgroup have been copied to the server.";
-const std::string kUserRights = "User administrator rights for server data have been assigned.";
-
 const Tree kInstallation = {
     {"orx.ini", "[Setup]\r\nVersion=3\r\n"},
     {"orx.inf", "Ormatide 3.0\r\n"},
@@ -52,15 +48,7 @@ std::regex FailureText(const std::string& kind, const std::string& message) {
                     "\\.\r\n");
 }
 
-class BadInputScenario : public SandboxScenario {
- protected:
-  std::string Established(const std::string& dir) const {
-    return "Redirection to \"" + dir + "\" has been established.";
-  }
-  std::string CopiedTo(const std::string& dir) const {
-    return "Data files have been copied to \"" + dir + "\"";
-  }
-};
+using BadInputScenario = SandboxScenario;
 
 TEST_F(BadInputScenario, TenMegabyteSettingsFileIsRewrittenWhole) {
   std::string keys;
@@ -138,8 +126,7 @@ TEST_F(BadInputScenario, MonthFileThatIsADirectoryFailsTheCopyAndKeepsTheTarget)
   const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
 
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.output, kBanner + kFailed + "File copy from \"" + Dir("inst") + "\" to \"" +
-                               Dir("redir") + "\" failed.\r\n");
+  EXPECT_EQ(result.output, FailureReport(DataCopyFailed(Dir("inst"), Dir("redir"))));
   EXPECT_EQ(ReadTree(Dir("inst")),
             WithDirectories(Replaced(kInstallation, {{"Data\\2024-02.txt\\", ""}})));
   // The source's folder of that name is copied as a folder; the target's own one stays.
@@ -159,18 +146,16 @@ TEST_F(BadInputScenario, MonthDataWithMegabyteLinesIsCopiedAndCompared) {
 
   const ProgramResult moved = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
   EXPECT_EQ(moved.exitStatus, 0);
-  EXPECT_EQ(moved.output,
-            Report(kConfigured, {kNoRights, Established(Dir("redir")), CopiedTo(Dir("redir"))}));
+  EXPECT_EQ(moved.output, Report(kConfigured, {kNoRights, RedirectionEstablished(Dir("redir")),
+                                               DataCopiedTo(Dir("redir"))}));
   EXPECT_EQ(ReadFile(Dir("redir") + "Data\\2024-01.txt"), month);
 
   // Back to a place whose month file holds the same lines in another order: the comparison
   // finds nothing new and the data stays where it is.
   const ProgramResult compared = Run({"/v" + Dir("inst"), "/r" + Dir("same")});
   EXPECT_EQ(compared.exitStatus, 0);
-  EXPECT_EQ(
-      compared.output,
-      Report(kConfigured, {kNoRights, "Redirection to \"" + Dir("redir") + "\" has been removed.",
-                           Established(Dir("same"))}));
+  EXPECT_EQ(compared.output, Report(kConfigured, {kNoRights, RedirectionRemoved(Dir("redir")),
+                                                  RedirectionEstablished(Dir("same"))}));
   EXPECT_EQ(ReadFile(Dir("same") + "Data\\2024-01.txt"),
             longLine.substr(0, 500000) + "\r\n" + "2024-01-03;Acme;6\r\n" + longLine);
   EXPECT_EQ(ReadFile(Dir("redir") + "Data\\2024-01.txt"), month);
@@ -257,8 +242,8 @@ TEST_F(BadInputScenario, DirectoryNamesWithBlanksAndWesternLetters) {
 
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.output,
-            Report(kConfigured, {"Workgroup server configured at \"" + server + "\"", kSharedCopied,
-                                 kUserRights, Established(redir), CopiedTo(redir)}));
+            Report(kConfigured, {ServerConfiguredAt(server), kSharedCopied, kUserRights,
+                                 RedirectionEstablished(redir), DataCopiedTo(redir)}));
   EXPECT_EQ(NarrowRead(redir + "Data\\2024-01.txt"), kInstallation.at("Data\\2024-01.txt"));
   EXPECT_EQ(NarrowRead(redir + "orx.inf"), kInstallation.at("orx.inf"));
   EXPECT_EQ(NarrowRead(server + "Data\\ClientProject.txt"),
@@ -288,8 +273,7 @@ TEST_F(BadInputScenario, ReadOnlyTargetFileDuringTheDataMove) {
   SetReadOnly(Dir("redir") + "Data\\2024-01.txt", false);
 
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.output, kBanner + kFailed + "File copy from \"" + Dir("inst") + "\" to \"" +
-                               Dir("redir") + "\" failed.\r\n");
+  EXPECT_EQ(result.output, FailureReport(DataCopyFailed(Dir("inst"), Dir("redir"))));
   EXPECT_EQ(ReadTree(Dir("inst")), WithDirectories(kInstallation));
   EXPECT_EQ(WithoutBackups(ReadTree(Dir("redir"))), WithDirectories(there));
 }
@@ -307,8 +291,7 @@ TEST_F(BadInputScenario, ReadOnlyTargetFileDuringTheSharedFileCopy) {
   SetReadOnly(Dir("server") + "Data\\ClientProject.txt", false);
 
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.output,
-            kBanner + kFailed + "Could not copy shared data files to server location\r\n");
+  EXPECT_EQ(result.output, FailureReport("Could not copy shared data files to server location"));
   EXPECT_EQ(ReadTree(Dir("server")), WithDirectories(server));
 }
 

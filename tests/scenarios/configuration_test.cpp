@@ -12,10 +12,6 @@
 namespace orx::testing {
 namespace {
 
-const std::string kNoRights = "No administrator rights for server data have been assigned.";
-const std::string kUserRights = "User administrator rights for server data have been assigned.";
-const std::string kSharedCopied = "Shared files for the workgroup have been copied to the server.";
-
 const char kLocalSettings[] =
     ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n";
 // What the store writes back for kLocalSettings: comments dropped, one empty line per section.
@@ -56,18 +52,13 @@ Tree Subtree(const Tree& tree, const std::string& folder) {
 
 class ConfigurationScenario : public SandboxScenario {
  protected:
-  std::string ServerLine(const std::string& name) const {
-    return "Workgroup server configured at \"" + Dir(name) + "\"";
-  }
+  // The report lines for a sandbox directory of that name.
+  std::string ServerLine(const std::string& name) const { return ServerConfiguredAt(Dir(name)); }
   std::string Established(const std::string& name) const {
-    return "Redirection to \"" + Dir(name) + "\" has been established.";
+    return RedirectionEstablished(Dir(name));
   }
-  std::string Removed(const std::string& name) const {
-    return "Redirection to \"" + Dir(name) + "\" has been removed.";
-  }
-  std::string CopiedTo(const std::string& name) const {
-    return "Data files have been copied to \"" + Dir(name) + "\"";
-  }
+  std::string Removed(const std::string& name) const { return RedirectionRemoved(Dir(name)); }
+  std::string CopiedTo(const std::string& name) const { return DataCopiedTo(Dir(name)); }
 
   Tree Read(const std::string& name) const { return ReadTree(Dir(name)); }
 };
@@ -158,7 +149,7 @@ TEST_F(ConfigurationScenario, ChecksFailInTheirOrderAndStillPrepareTheDataFolder
     const Tree before = Read("inst");
     const ProgramResult result = Run(row.arguments);
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.output, kBanner + kFailed + row.message + "\r\n");
+    EXPECT_EQ(result.output, FailureReport(row.message));
     EXPECT_EQ(Read("inst"), before);
   }
   EXPECT_TRUE(DirectoryExists(Dir("same") + "Data"));
@@ -286,8 +277,7 @@ TEST_F(ConfigurationScenario, SharedFilesComeFromTheOldRedirectionAndTheirFailur
   const ProgramResult result = Run({"/v" + Dir("inst"), "/s" + Dir("server"), "/d", "/x"});
 
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.output,
-            kBanner + kFailed + "Could not copy shared data files to server location\r\n");
+  EXPECT_EQ(result.output, FailureReport("Could not copy shared data files to server location"));
   EXPECT_EQ(Read("server"), WithDirectories({{"Data\\ClientProject.txt", "Old;Project\r\n"}}));
   // The old redirection holds no month line the install directory lacks, so no data came back;
   // the redirection is gone and the install directory's own file holds the server keys.
@@ -305,8 +295,8 @@ TEST_F(ConfigurationScenario, ServerThatCannotBeCreatedIsReportedAndNothingIsRec
     SCOPED_TRACE(arguments.size());
     const ProgramResult result = Run(arguments);
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.output, kBanner + kFailed + "The network directory \"" + server +
-                                 "\" (or a sub-directory) could not be created.\r\n");
+    EXPECT_EQ(result.output, FailureReport("The network directory \"" + server +
+                                           "\" (or a sub-directory) could not be created."));
     // No settings written, no data moved, no redirection recorded.
     EXPECT_EQ(Read("inst"), WithDirectories(kInstallation));
   }
@@ -322,8 +312,7 @@ TEST_F(ConfigurationScenario, FailedDataCopyKeepsTheTargetSettingsFile) {
   const ProgramResult result = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
 
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.output, kBanner + kFailed + "File copy from \"" + Dir("inst") + "\" to \"" +
-                               Dir("redir") + "\" failed.\r\n");
+  EXPECT_EQ(result.output, FailureReport(DataCopyFailed(Dir("inst"), Dir("redir"))));
   EXPECT_EQ(ReadFile(Dir("redir") + "orx.ini"), "[Setup]\r\nUser=jo\r\n");
   EXPECT_FALSE(FileExists(Dir("redir") + "orx.inf"));
   EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), kLocalSettings);

@@ -3,6 +3,7 @@
 
 #include "program_texts.h"
 #include "run_program.h"
+#include "sandbox_scenario.h"
 #include "test_files.h"
 
 namespace orx::testing {
@@ -10,18 +11,9 @@ namespace {
 
 const std::string kSyntax = kSyntaxLines + "\r\n";
 
-// Runs in an empty current directory with APPDATA pointing at an empty folder, so that a run
-// that should not touch the disk would show up as new files.
-class ConsoleScenario : public ::testing::Test {
- protected:
-  RunOptions Options() const {
-    RunOptions options;
-    options.workingDirectory = temp_.path();
-    options.appData = temp_.path() + "appdata";
-    return options;
-  }
-  ScopedTempDir temp_;
-};
+// Runs in an empty sandbox with APPDATA pointing at an empty folder, so that a run that should not
+// touch the disk would show up as new files.
+using ConsoleScenario = SandboxScenario;
 
 TEST_F(ConsoleScenario, ShowsTheSyntaxScreenAndChangesNothing) {
   MakeDirectories(temp_ / "appdata");
@@ -64,10 +56,7 @@ TEST_F(ConsoleScenario, AnUnknownSwitchStartsAConfigurationRun) {
   MakeDirectories(temp_ / "appdata\\Pemberlark\\Ormatide");
   const ProgramResult result = RunProgram({"/q"}, Options());
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.output, kBanner +
-                               "Ormatide has been configured on this machine.\r\n"
-                               "\r\n"
-                               "No administrator rights for server data have been assigned.\r\n");
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights}));
 }
 
 }  // namespace

@@ -172,13 +172,7 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
     close(pipeEnds[0]);
     close(pipeEnds[1]);
     if (!options.workingDirectory.empty()) {
-      std::string directory = options.workingDirectory;
-      for (char& c : directory) {
-        if (c == '\\') {
-          c = '/';
-        }
-      }
-      if (chdir(directory.c_str()) != 0) {
+      if (chdir(NativePath(options.workingDirectory).c_str()) != 0) {
         _exit(126);
       }
     }

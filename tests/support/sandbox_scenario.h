@@ -20,12 +20,15 @@ class SandboxScenario : public ::testing::Test {
   // The same without the trailing backslash, as the settings file stores it.
   std::string Stored(const std::string& name) const { return temp_.path() + name; }
 
-  // Runs the program in the sandbox, with APPDATA pointing into it.
-  ProgramResult Run(const std::vector<std::string>& arguments) const {
+  // A run in the sandbox as its current directory, with APPDATA pointing into it.
+  RunOptions Options() const {
     RunOptions options;
     options.workingDirectory = temp_.path();
     options.appData = temp_.path() + "appdata";
-    return RunProgram(arguments, options);
+    return options;
+  }
+  ProgramResult Run(const std::vector<std::string>& arguments) const {
+    return RunProgram(arguments, Options());
   }
 
   // The banner, the report header and the further lines, as the program prints them.
@@ -35,6 +38,10 @@ class SandboxScenario : public ::testing::Test {
       text += "\r\n" + line;
     }
     return text + "\r\n";
+  }
+  // The banner and the failure report with its message, as the program prints them.
+  static std::string FailureReport(const std::string& message) {
+    return kBanner + kFailed + message + "\r\n";
   }
 
   ScopedTempDir temp_;
