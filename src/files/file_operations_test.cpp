@@ -5,6 +5,7 @@
 #include <string>
 
 #include "failure_of.h"
+#include "files/paths.h"
 #include "files/raised_failure.h"
 #include "test_files.h"
 
@@ -52,7 +53,7 @@ TEST(FileSets, AllNamesMustExistAsFiles) {
     EXPECT_EQ(HasInstallationMarker(dir.path()), row.marker);
     EXPECT_EQ(HasSharedFileSet(dir.path()), row.shared);
     // The directory may come without its final backslash.
-    EXPECT_EQ(HasSharedFileSet(dir.path().substr(0, dir.path().size() - 1)), row.shared);
+    EXPECT_EQ(HasSharedFileSet(WithoutTrailingBackslash(dir.path())), row.shared);
   }
 }
 
