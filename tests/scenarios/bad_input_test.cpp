@@ -201,30 +201,6 @@ TEST_F(BadInputScenario, PathsAtAndBeyondTheWindowsLimit) {
   }
 }
 
-// A file read through the narrow file calls, as the program names it; empty when unreadable.
-std::string NarrowRead(const std::string& path) {
-#ifdef _WIN32
-  // The test helpers' std::filesystem takes narrow names for UTF-8; the program's are code page
-  // 1252, so these files are read with the Win32 narrow calls the program itself uses.
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    ADD_FAILURE() << "cannot open " << path;
-    return std::string();
-  }
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
-    bytes.append(buffer, got);
-  }
-  CloseHandle(file);
-  return bytes;
-#else
-  return ReadFile(path);
-#endif
-}
-
 TEST_F(BadInputScenario, DirectoryNamesWithBlanksAndWesternLetters) {
   const std::string inst = Dir(" inst  with blanks");
   const std::string redir =
@@ -232,11 +208,7 @@ TEST_F(BadInputScenario, DirectoryNamesWithBlanksAndWesternLetters) {
           "direction");
   const std::string server = Dir("serveur \xE0 l'\xE9t\xE9");
   WriteTree(inst, kInstallation);
-#ifdef _WIN32
-  ASSERT_TRUE(CreateDirectoryA(server.c_str(), nullptr)) << GetLastError();
-#else
   MakeDirectories(server);
-#endif
 
   const ProgramResult result = Run({"/v" + inst, "/r" + redir, "/s" + server, "/d", "/a"});
 
@@ -244,20 +216,20 @@ TEST_F(BadInputScenario, DirectoryNamesWithBlanksAndWesternLetters) {
   EXPECT_EQ(result.output,
             Report(kConfigured, {ServerConfiguredAt(server), kSharedCopied, kUserRights,
                                  RedirectionEstablished(redir), DataCopiedTo(redir)}));
-  EXPECT_EQ(NarrowRead(redir + "Data\\2024-01.txt"), kInstallation.at("Data\\2024-01.txt"));
-  EXPECT_EQ(NarrowRead(redir + "orx.inf"), kInstallation.at("orx.inf"));
-  EXPECT_EQ(NarrowRead(server + "Data\\ClientProject.txt"),
+  EXPECT_EQ(ReadFile(redir + "Data\\2024-01.txt"), kInstallation.at("Data\\2024-01.txt"));
+  EXPECT_EQ(ReadFile(redir + "orx.inf"), kInstallation.at("orx.inf"));
+  EXPECT_EQ(ReadFile(server + "Data\\ClientProject.txt"),
             kInstallation.at("Data\\ClientProject.txt"));
-  EXPECT_EQ(NarrowRead(server + "Data\\CategoryActivity.txt"),
+  EXPECT_EQ(ReadFile(server + "Data\\CategoryActivity.txt"),
             kInstallation.at("Data\\CategoryActivity.txt"));
   const std::string installSettings =
       "[Setup]\r\nVersion=3\r\nRedirect=" + redir.substr(0, redir.size() - 1) + "\r\n\r\n";
   EXPECT_EQ(ReadFile(inst + "orx.ini"), installSettings);
   // The shared copy of the settings file is the install directory's, as the move left it.
-  EXPECT_EQ(NarrowRead(server + "orx.ini"), installSettings);
-  EXPECT_EQ(NarrowRead(redir + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n[Server]\r\nServerPath=" +
-                                               server.substr(0, server.size() - 1) +
-                                               "\r\nServerAdmin=2\r\n\r\n");
+  EXPECT_EQ(ReadFile(server + "orx.ini"), installSettings);
+  EXPECT_EQ(ReadFile(redir + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n[Server]\r\nServerPath=" +
+                                             server.substr(0, server.size() - 1) +
+                                             "\r\nServerAdmin=2\r\n\r\n");
 }
 
 TEST_F(BadInputScenario, ReadOnlyTargetFileDuringTheDataMove) {

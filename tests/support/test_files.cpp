@@ -19,8 +19,42 @@ namespace orx::testing {
 
 namespace {
 
+#ifdef _WIN32
+// The program's 8-bit names are in the ANSI code page, which std::filesystem's narrow strings are
+// not: names cross between the two forms through the code page, as the narrow Win32 calls do.
+std::wstring Widened(const std::string& text) {
+  const int size =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string Narrowed(const std::wstring& wide) {
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                      nullptr, nullptr);
+  return text;
+}
+#endif
+
+// The std::filesystem path of a path in the program's form.
+fs::path FileSystemPath(const std::string& path) {
+#ifdef _WIN32
+  return fs::path(Widened(path));
+#else
+  return fs::path(NativePath(path));
+#endif
+}
+
 std::string ProgramForm(const fs::path& native) {
+#ifdef _WIN32
+  std::string text = Narrowed(native.wstring());
+#else
   std::string text = native.string();
+#endif
   for (char& c : text) {
     if (c == '/') {
       c = '\\';
@@ -78,15 +112,15 @@ ScopedTempDir::ScopedTempDir() {
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;
   // Read-only entries would stop the removal on Windows.
-  for (auto it = fs::recursive_directory_iterator(NativePath(path_), ignored);
+  for (auto it = fs::recursive_directory_iterator(FileSystemPath(path_), ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored)) {
     fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
   }
-  fs::remove_all(NativePath(path_), ignored);
+  fs::remove_all(FileSystemPath(path_), ignored);
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  const fs::path native(NativePath(path));
+  const fs::path native = FileSystemPath(path);
   if (native.has_parent_path()) {
     fs::create_directories(native.parent_path());
   }
@@ -96,7 +130,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(NativePath(path), std::ios::binary);
+  std::ifstream in(FileSystemPath(path), std::ios::binary);
   EXPECT_TRUE(in.good()) << "cannot read " << path;
   std::ostringstream content;
   content << in.rdbuf();
@@ -104,20 +138,20 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  return fs::is_regular_file(fs::path(NativePath(path)));
+  return fs::is_regular_file(FileSystemPath(path));
 }
 
 bool DirectoryExists(const std::string& path) {
-  return fs::is_directory(fs::path(NativePath(path)));
+  return fs::is_directory(FileSystemPath(path));
 }
 
 void MakeDirectories(const std::string& path) {
-  fs::create_directories(NativePath(path));
+  fs::create_directories(FileSystemPath(path));
 }
 
 void SetReadOnly(const std::string& path, bool readOnly) {
   const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  fs::permissions(NativePath(path), write,
+  fs::permissions(FileSystemPath(path), write,
                   readOnly ? fs::perm_options::remove : fs::perm_options::add);
 }
 
@@ -157,7 +191,7 @@ void WriteTree(const std::string& root, const Tree& tree) {
 
 Tree ReadTree(const std::string& root) {
   Tree tree;
-  const fs::path base(NativePath(root));
+  const fs::path base = FileSystemPath(root);
   for (auto it = fs::recursive_directory_iterator(base); it != fs::recursive_directory_iterator();
        ++it) {
     std::string relative = ProgramForm(fs::relative(it->path(), base));
