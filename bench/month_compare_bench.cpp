@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
 #include <string>
@@ -30,20 +29,6 @@ using orx::bench::ProgramForm;
 using orx::testing::ReferenceCompareMonthData;
 
 constexpr int kMonthFiles = 12;
-
-void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& line : lines) {
-    bytes += line;
-    bytes += "\r\n";
-  }
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) {
-    std::fprintf(stderr, "cannot write %s\n", file.string().c_str());
-    std::exit(1);
-  }
-}
 
 // Booking lines as a month file holds them. The second side has the same lines, shuffled, about
 // half of them in upper case, a few duplicated on both sides, and one line of its own on each
@@ -81,8 +66,8 @@ void WriteMonthData(const fs::path& first, const fs::path& second, int linesPerF
     other.resize(static_cast<std::size_t>(linesPerFile - 1));
     lines.push_back("only in the first directory");
     other.push_back("only in the second directory");
-    WriteLines(first / "Data" / name, lines);
-    WriteLines(second / "Data" / name, other);
+    orx::WriteTextLines(ProgramForm(first / "Data" / name), lines);
+    orx::WriteTextLines(ProgramForm(second / "Data" / name), other);
   }
 }
 
