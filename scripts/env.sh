@@ -42,12 +42,25 @@ ensure_wine_prefix() {
   fi
 }
 
+# Steps run when the calling script exits, in the order they were added.
+EXIT_STEPS=()
+run_exit_steps() {
+  local step
+  for step in "${EXIT_STEPS[@]}"; do
+    $step
+  done
+}
+add_exit_step() {
+  EXIT_STEPS+=("$1")
+  trap run_exit_steps EXIT
+}
+
 # Starts this prefix's own persistent wineserver and stops it when the calling script exits.
 start_wine_server() {
   # Only a server this script started is stopped again; one already running for the prefix
   # (another script's) is used as it is.
   if "$WINE_SERVER" -p 2>/dev/null; then
-    trap 'stop_wine_server' EXIT
+    add_exit_step stop_wine_server
   fi
   # Wine starts its background services with the first program; started here, they inherit
   # /dev/null rather than a test's output pipe, which they would otherwise hold open.
@@ -95,6 +108,25 @@ run_windows_suites_unprivileged() {
   "${as_user[@]}" "$WINE_SERVER" -k >/dev/null 2>&1 || true
   rm -rf "$area"
   return $status
+}
+
+# Mounts a small volume of its own (root only) and exports it as ORX_SMALL_VOLUME, so that the
+# tests of a full disk run; it is unmounted when the calling script exits. Without it they skip.
+mount_small_volume() {
+  [ "$(id -u)" -eq 0 ] || return 0
+  local volume
+  volume=$(mktemp -d /tmp/orxconfig-small-volume.XXXXXX)
+  if mount -t tmpfs -o size=512k,mode=1777 tmpfs "$volume" 2>/dev/null; then
+    export ORX_SMALL_VOLUME="$volume"
+    add_exit_step unmount_small_volume
+  else
+    echo "no small volume could be mounted: the full-disk tests skip" >&2
+    rmdir "$volume"
+  fi
+}
+
+unmount_small_volume() {
+  umount "$ORX_SMALL_VOLUME" && rmdir "$ORX_SMALL_VOLUME"
 }
 
 # Configures and builds one preset.

@@ -5,6 +5,7 @@
 #include "files/file_operations.h"
 #include "files/month_compare.h"
 #include "files/paths.h"
+#include "files/platform.h"
 #include "files/text.h"
 #include "files/tree_copy.h"
 #include "settings/installation_settings.h"
@@ -34,6 +35,12 @@ bool DecideCopyData(const Options& options, const std::string& currentRedirectio
                                                                    : options.redirectionDirectory;
   const int result = CompareMonthData(first, second);
   return !(result == kMonthDataSame || result == kMonthDataSecondOnly);
+}
+
+// Copies a file that exists (a fresh installation may lack its settings file); true when it is
+// missing or was copied.
+bool CopyIfPresent(const std::string& source, const std::string& target) {
+  return !IsFile(source) || CopyOneFile(source, target);
 }
 
 std::string DirectoryFailure(const std::string& directory) {
@@ -106,9 +113,13 @@ ConfigurationOutcome Configure(std::string installDirectory, std::string serverD
       failure = "File copy from \"" + source + "\" to \"" + target + "\" failed.";
     }
     // Without a backup or a complete data copy the target's settings file must stay as it was.
+    // The settings file and the marker belong to the data: a move without them is no move.
+    if (failure.empty() &&
+        !(CopyIfPresent(source + kSettingsFileName, target + kSettingsFileName) &&
+          CopyIfPresent(source + kInstallationMarker, target + kInstallationMarker))) {
+      failure = "File copy from \"" + source + "\" to \"" + target + "\" failed.";
+    }
     if (failure.empty()) {
-      CopyOneFile(source + kSettingsFileName, target + kSettingsFileName);
-      CopyOneFile(source + kInstallationMarker, target + kInstallationMarker);
       copiedTo = target;
     }
   }
@@ -125,10 +136,13 @@ ConfigurationOutcome Configure(std::string installDirectory, std::string serverD
     if (copySharedFiles) {
       const std::string from = DataDirectoryOf(source);
       const std::string to = DataDirectoryOf(serverDirectory);
+      // What the server already holds is the workgroup's and stays; another workstation may be
+      // placing the same files at this moment.
+      const ExistingFile keep = ExistingFile::kKeep;
       const bool copied =
-          CopyOneFile(from + kClientProjectFile, to + kClientProjectFile) &&
-          CopyOneFile(from + kCategoryActivityFile, to + kCategoryActivityFile) &&
-          CopyOneFile(source + kSettingsFileName, serverDirectory + kSettingsFileName);
+          CopyOneFile(from + kClientProjectFile, to + kClientProjectFile, keep) &&
+          CopyOneFile(from + kCategoryActivityFile, to + kCategoryActivityFile, keep) &&
+          CopyOneFile(source + kSettingsFileName, serverDirectory + kSettingsFileName, keep);
       if (!copied) {
         failure = "Could not copy shared data files to server location";
       }

@@ -43,12 +43,44 @@ bool EnsureDataDirectory(const std::string& dir) {
   }
 }
 
-bool CopyOneFile(const std::string& source, const std::string& target) {
+bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing) {
+  const bool replace = existing == ExistingFile::kReplace;
+  unsigned attributes = 0;
+  if (ReadAttributes(target, &attributes)) {
+    if ((attributes & kAttributeDirectory) != 0) {
+      return false;
+    }
+    if (!replace) {
+      return true;
+    }
+    // Windows refuses to copy over a read-only file; a rename would not.
+    if ((attributes & kAttributeReadOnly) != 0) {
+      return false;
+    }
+  }
+  std::string temporary;
+  NewCopyResult copy = NewCopyResult::kNameTaken;
+  for (int attempt = 0; attempt < 64 && copy == NewCopyResult::kNameTaken; ++attempt) {
+    temporary = TemporaryNameBeside(target);
+    copy = CopyToNewFile(source, temporary);
+  }
+  if (copy != NewCopyResult::kCopied) {
+    return false;
+  }
+  if (RenameFile(temporary, target, replace)) {
+    return true;
+  }
+  RemoveFile(temporary);
+  // Placed by another process meanwhile: its copy is as whole as this one.
+  return !replace && IsFile(target);
+}
+
+bool CopyOneFile(const std::string& source, const std::string& target, ExistingFile existing) {
   const std::string directory = ParentDirectoryOf(target);
   if (!IsDirectory(directory)) {
     MakeDirectoryPath(directory);
   }
-  return CopyFileA(source, target, false);
+  return CopyFileWhole(source, target, existing);
 }
 
 bool MakeDirectoryPath(const std::string& path) {
@@ -64,10 +96,11 @@ bool MakeDirectoryPath(const std::string& path) {
     return true;
   }
   // A relative name of one level has nothing above it to create: the current directory is there.
-  if (parent.empty()) {
-    return CreateDirectoryA(directory);
+  if (!parent.empty() && !MakeDirectoryPath(parent)) {
+    return false;
   }
-  return MakeDirectoryPath(parent) && CreateDirectoryA(directory);
+  // Another process may have made it since the test above.
+  return CreateDirectoryA(directory) || IsDirectory(directory);
 }
 
 }  // namespace orx

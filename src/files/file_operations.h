@@ -19,10 +19,19 @@ bool HasInstallationMarker(const std::string& dir);
 bool HasSharedFileSet(const std::string& dir);
 // True for the empty path; otherwise makes sure dir and its Data sub-directory exist.
 bool EnsureDataDirectory(const std::string& dir);
-// Copies source over target, creating the target's directory first when it is missing.
-bool CopyOneFile(const std::string& source, const std::string& target);
-// Creates a directory with all its missing parents. Raises "Unable to create directory" for the
-// empty path; every other problem is a false result.
+// Whether a copy replaces a file that is already there.
+enum class ExistingFile { kReplace, kKeep };
+// Copies source to target whole or not at all: the bytes go to a temporary name beside the target,
+// which then takes the target's name in one step. kReplace replaces an existing target (a read-only
+// one or a directory is a failure); kKeep leaves an existing target as it is and counts that as
+// done, also when another process places it meanwhile. True when the target holds a whole copy.
+bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing);
+// CopyFileWhole, creating the target's directory first when it is missing.
+bool CopyOneFile(const std::string& source, const std::string& target,
+                 ExistingFile existing = ExistingFile::kReplace);
+// Creates a directory with all its missing parents; a directory that another process makes at the
+// same moment counts as made. Raises "Unable to create directory" for the empty path; every other
+// problem is a false result.
 bool MakeDirectoryPath(const std::string& path);
 
 }  // namespace orx

@@ -14,6 +14,7 @@ namespace {
 
 using testing::FailureOf;
 using testing::ReadTree;
+using testing::Replaced;
 using testing::ScopedTempDir;
 using testing::Tree;
 using testing::WriteTree;
@@ -141,6 +142,49 @@ TEST(CopyOneFile, CreatesTheTargetDirectoryAndReplacesTheTarget) {
                                         {"made\\", ""},
                                         {"made\\deep\\", ""},
                                         {"made\\deep\\orx.ini", "new"}}));
+}
+
+TEST(CopyFileWhole, ReplacesOrKeepsAndLeavesNoTemporaryFile) {
+  const Tree before = {
+      {"source.txt", "new\r\ncontent"}, {"target.txt", "old content, longer"}, {"folder\\", ""}};
+  struct Row {
+    const char* what;
+    std::string source;
+    std::string target;
+    ExistingFile existing;
+    bool result;
+    Tree after;
+  };
+  const Row rows[] = {
+      {"replaced", "source.txt", "target.txt", ExistingFile::kReplace, true,
+       Replaced(before, {{"target.txt", "new\r\ncontent"}})},
+      {"kept", "source.txt", "TARGET.TXT", ExistingFile::kKeep, true, before},
+      {"placed", "source.txt", "placed.txt", ExistingFile::kKeep, true,
+       Replaced(before, {{"placed.txt", "new\r\ncontent"}})},
+      {"missing source", "missing.txt", "copy.txt", ExistingFile::kReplace, false, before},
+      {"source is a folder", "folder", "copy.txt", ExistingFile::kReplace, false, before},
+      {"target is a folder", "source.txt", "folder", ExistingFile::kReplace, false, before},
+      {"kept name is a folder", "source.txt", "folder", ExistingFile::kKeep, false, before},
+      {"no target folder", "source.txt", "none\\copy.txt", ExistingFile::kReplace, false, before},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScopedTempDir dir;
+    WriteTree(dir.path(), before);
+    EXPECT_EQ(CopyFileWhole(dir / row.source, dir / row.target, row.existing), row.result);
+    EXPECT_EQ(ReadTree(dir.path()), row.after);
+  }
+}
+
+TEST(CopyFileWhole, RefusesAReadOnlyTarget) {
+  if (!testing::ReadOnlyFilesAreRefused()) {
+    GTEST_SKIP() << "Wine run as root replaces a read-only file where Windows refuses";
+  }
+  ScopedTempDir dir;
+  WriteTree(dir.path(), {{"source.txt", "new"}, {"target.txt", "old"}});
+  testing::SetReadOnly(dir / "target.txt", true);
+  EXPECT_FALSE(CopyFileWhole(dir / "source.txt", dir / "target.txt", ExistingFile::kReplace));
+  EXPECT_EQ(ReadTree(dir.path()), (Tree{{"source.txt", "new"}, {"target.txt", "old"}}));
 }
 
 }  // namespace

@@ -1,12 +1,28 @@
 // Platform rules that are the same on every port.
 #include "files/platform.h"
 
+#include <cstdio>
+
 namespace orx {
 
 bool PassesAttributeMask(unsigned attributes, unsigned attributeMask) {
   const unsigned excluding =
       kAttributeHidden | kAttributeSystem | kAttributeVolumeLabel | kAttributeDirectory;
   return (attributes & excluding & ~attributeMask) == 0;
+}
+
+std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsigned attributeMask) {
+  std::vector<DirectoryEntry> entries;
+  ListDirectory(pattern, attributeMask, &entries);
+  return entries;
+}
+
+std::string TemporaryNameBeside(const std::string& path) {
+  static unsigned counter = ProcessNumber() * 2654435761u;
+  const std::string::size_type at = path.find_last_of("\\:");
+  char name[8];
+  std::snprintf(name, sizeof(name), "~ox%04X", (++counter) & 0xFFFFu);
+  return (at == std::string::npos ? std::string() : path.substr(0, at + 1)) + name;
 }
 
 }  // namespace orx

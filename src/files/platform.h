@@ -43,12 +43,31 @@ enum class OutputDevice { kNone, kCharacter, kOther };
 bool IsFile(const std::string& path);
 // True when the path's attributes can be read and carry the directory flag.
 bool IsDirectory(const std::string& path);
-// Creates one directory level; true on success.
+// The attribute flags of an existing entry; false when there is none (or it cannot be read).
+bool ReadAttributes(const std::string& path, unsigned* attributes);
+// Creates one directory level; true on success (an existing directory is a failure).
 bool CreateDirectoryA(const std::string& path);
-// Copies one file; with failIfExists false an existing target is replaced. True on success.
-bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists);
-// Lists the entries matching a wildcard pattern (directory + "*.*" or another mask of names), in
-// the platform's order, leaving out what the attribute mask excludes (PassesAttributeMask).
+
+// How a copy to a name that did not exist ended.
+enum class NewCopyResult { kCopied, kNameTaken, kFailed };
+// Copies source to target, a name that must not exist yet; the copy takes the source's attributes.
+// kNameTaken leaves the existing entry alone; after kFailed no part of the copy remains.
+NewCopyResult CopyToNewFile(const std::string& source, const std::string& target);
+// Gives the file from the name to in one step. With replaceExisting an existing file of that name
+// is replaced; without it the rename fails when the name exists. True on success.
+bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting);
+// Removes a file, also a read-only one; true when it was removed.
+bool RemoveFile(const std::string& path);
+
+// How a directory listing ended.
+enum class ListingResult { kListed, kNoDirectory, kFailed };
+// Lists the entries matching a wildcard pattern (directory + "*.*" or another mask of names) into
+// entries, in the platform's order, leaving out what the attribute mask excludes
+// (PassesAttributeMask). kListed also when nothing matches; kNoDirectory when the directory does
+// not exist; kFailed for any other error, with the entries found until then.
+ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
+                            std::vector<DirectoryEntry>* entries);
+// The entries ListDirectory finds, whatever its result.
 std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsigned attributeMask);
 // The mask rule: an entry is left out when it carries hidden, system, volume label or directory
 // and the mask lacks that flag; read-only and archive never leave an entry out.
@@ -82,6 +101,13 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // are flushed to disk, and the temporary file then takes the file's place. On failure the old file
 // is untouched and no temporary file remains; the failures raised are those of WriteFileBytes.
 void ReplaceFileBytes(const std::string& path, const std::string& bytes);
+
+// A number of this process, for names that others running at once should not pick.
+unsigned ProcessNumber();
+// A name for a temporary file in the directory of path: "~ox" and four hexadecimal digits, no
+// longer than "orx.ini", so a file whose path fits a length limit can always be written beside.
+// Each call gives the next of a sequence that starts from the process's number.
+std::string TemporaryNameBeside(const std::string& path);
 
 // The device behind standard output, opened on first use.
 OutputDevice StandardOutputDevice();

@@ -623,8 +623,21 @@ bool CreateDirectoryA(const std::string& path) {
   return true;
 }
 
-bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists) {
-  const bool injected = InjectedFault("CopyFileA", target);
+bool ReadAttributes(const std::string& path, unsigned* attributes) {
+  std::string native;
+  struct stat info;
+  if (!Locate(path, &native, &info)) {
+    return false;
+  }
+  *attributes = S_ISDIR(info.st_mode) ? kAttributeDirectory : kAttributeArchive;
+  if (!IsWritableByOwner(info)) {
+    *attributes |= kAttributeReadOnly;
+  }
+  return true;
+}
+
+NewCopyResult CopyToNewFile(const std::string& source, const std::string& target) {
+  const bool injected = InjectedFault("CopyToNewFile", target);
   // Opened before anything else, so that its fstat is the only look at it; non-blocking, so
   // that a FIFO is refused below instead of waiting for a writer.
   std::string sourceNative = NativeOf(source);
@@ -638,55 +651,79 @@ bool CopyFileA(const std::string& source, const std::string& target, bool failIf
   }
   struct stat sourceInfo;
   if (!from.valid() || ::fstat(from.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
-    return false;
+    return NewCopyResult::kFailed;
   }
   std::string targetNative;
   struct stat targetInfo;
-  const bool targetExists = Locate(target, &targetNative, &targetInfo);
+  if (Locate(target, &targetNative, &targetInfo)) {
+    return NewCopyResult::kNameTaken;
+  }
   if (targetNative.empty()) {
-    return false;
+    return NewCopyResult::kFailed;
   }
-  if (targetExists) {
-    // Truncating the source itself would destroy it; Windows refuses that copy as well.
-    if (failIfExists || !MayCreateOver(targetInfo) ||
-        (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino)) {
-      return false;
-    }
-  }
-  const struct stat& openedInfo = sourceInfo;
-  const mode_t mode = openedInfo.st_mode & 07777;
+  const mode_t mode = sourceInfo.st_mode & 07777;
   FileDescriptor to(
-      ::open(targetNative.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode | S_IWUSR));
+      ::open(targetNative.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR));
   if (!to.valid()) {
-    return false;
+    return errno == EEXIST ? NewCopyResult::kNameTaken : NewCopyResult::kFailed;
   }
-  if (!targetExists) {
-    NoteEntryMade(targetNative);
-  }
-  bool copied = !injected && CopyContent(from.get(), to.get(), openedInfo.st_size);
+  NoteEntryMade(targetNative);
+  bool copied = !injected && CopyContent(from.get(), to.get(), sourceInfo.st_size);
   if (copied) {
     // The copy takes the source's permissions and last-write time, as CopyFileA does.
-    const struct timespec times[2] = {openedInfo.st_atim, openedInfo.st_mtim};
+    const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
     // A new file already has the mode it was created with, less the process's umask.
     const mode_t created = (mode | S_IWUSR) & ~ProcessUmask();
-    copied = (!targetExists && created == mode) || ::fchmod(to.get(), mode) == 0;
+    copied = created == mode || ::fchmod(to.get(), mode) == 0;
     static_cast<void>(::futimens(to.get(), times));
   }
   copied = to.Close() && copied;
   if (!copied) {
-    // A partial target is worth nothing; Windows removes it too.
     ::unlink(targetNative.c_str());
   }
-  return copied;
+  return copied ? NewCopyResult::kCopied : NewCopyResult::kFailed;
 }
 
-std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsigned attributeMask) {
-  std::vector<DirectoryEntry> entries;
+bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
+  if (InjectedFault("RenameFile", to)) {
+    return false;
+  }
+  const std::string fromNative = NativeLocation(from);
+  std::string toNative;
+  struct stat toInfo;
+  const bool exists = Locate(to, &toNative, &toInfo);
+  if (fromNative.empty() || toNative.empty() || (exists && !replaceExisting)) {
+    return false;
+  }
+  if (replaceExisting) {
+    if ((exists && !MayCreateOver(toInfo)) || ::rename(fromNative.c_str(), toNative.c_str()) != 0) {
+      return false;
+    }
+    NoteEntryMade(toNative);
+    return true;
+  }
+  // Without replacing: a link fails when the name has appeared meanwhile, which rename would not.
+  if (::link(fromNative.c_str(), toNative.c_str()) != 0) {
+    return false;
+  }
+  NoteEntryMade(toNative);
+  ::unlink(fromNative.c_str());
+  return true;
+}
+
+bool RemoveFile(const std::string& path) {
+  const std::string native = NativeLocation(path);
+  return !native.empty() && ::unlink(native.c_str()) == 0;
+}
+
+ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
+                            std::vector<DirectoryEntry>* entries) {
+  entries->clear();
   const std::string native = NativeOf(pattern);
   const std::string::size_type slash = native.rfind('/');
   const std::string mask = slash == std::string::npos ? native : native.substr(slash + 1);
   if (mask.empty()) {
-    return entries;
+    return ListingResult::kListed;
   }
   std::string directory = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
   std::string opened = directory.empty() ? std::string(".") : directory;
@@ -697,7 +734,8 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsig
     stream = ::opendir(opened.c_str());
   }
   if (stream == nullptr) {
-    return entries;
+    return errno == ENOENT || errno == ENOTDIR ? ListingResult::kNoDirectory
+                                               : ListingResult::kFailed;
   }
   // The root lists no "." and "..", as a drive's root does not.
   static const struct stat root = [] {
@@ -709,7 +747,16 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsig
   const bool isRoot = ::fstat(::dirfd(stream), &self) == 0 && self.st_dev == root.st_dev &&
                       self.st_ino == root.st_ino;
   const std::string foldedMask = Folded(mask);
-  while (const dirent* found = ::readdir(stream)) {
+  ListingResult result = ListingResult::kListed;
+  for (;;) {
+    errno = 0;
+    const dirent* found = ::readdir(stream);
+    if (found == nullptr) {
+      if (errno != 0) {
+        result = ListingResult::kFailed;
+      }
+      break;
+    }
     const std::string name(found->d_name);
     const bool dots = name == "." || name == "..";
     if ((dots && isRoot) || !MatchesPattern(foldedMask, name)) {
@@ -733,12 +780,12 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsig
       entry.attributes |= kAttributeReadOnly;
     }
     if (PassesAttributeMask(entry.attributes, attributeMask)) {
-      entries.push_back(entry);
+      entries->push_back(entry);
     }
   }
   ::closedir(stream);
   // Case-insensitive order, "." and ".." first, as Wine lists; the exact bytes break ties.
-  std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
+  std::sort(entries->begin(), entries->end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
     const bool aDots = a.name == "." || a.name == "..";
     const bool bDots = b.name == "." || b.name == "..";
     if (aDots != bDots) {
@@ -748,7 +795,7 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsig
     const std::string bKey = Folded(b.name);
     return aKey != bKey ? aKey < bKey : a.name < b.name;
   });
-  return entries;
+  return result;
 }
 
 // ---- Names, time, text -------------------------------------------------------------------------
@@ -920,12 +967,10 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   const std::string directory =
       slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
 
-  static unsigned counter = 0;
   std::string temporary;
   int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary =
-        directory + "~orx" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+  for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
+    temporary = directory + TemporaryNameBeside(std::string());
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0 && errno != EEXIST) {
       break;
@@ -952,6 +997,10 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   if (parent.valid()) {
     static_cast<void>(::fsync(parent.get()));
   }
+}
+
+unsigned ProcessNumber() {
+  return static_cast<unsigned>(::getpid());
 }
 
 // ---- Standard output and the failure text ------------------------------------------------------

@@ -109,50 +109,50 @@ TEST_F(PlatformFiles, CreateDirectoryMakesOneLevelOnly) {
   }
 }
 
-TEST_F(PlatformFiles, CopyReplacesAnExistingTargetAndKeepsTheSource) {
-  WriteTree(dir_.path(), {{"source.txt", "new\r\ncontent"}, {"target.txt", "old content, longer"}});
-  EXPECT_TRUE(CopyFileA(dir_ / "source.txt", dir_ / "target.txt", false));
-  EXPECT_EQ(ReadFile(dir_ / "target.txt"), "new\r\ncontent");
-  EXPECT_EQ(ReadFile(dir_ / "source.txt"), "new\r\ncontent");
-  EXPECT_FALSE(CopyFileA(dir_ / "source.txt", dir_ / "target.txt", true));
-}
-
-TEST_F(PlatformFiles, CopyFailsWithoutTouchingWhatIsThere) {
-  WriteTree(dir_.path(), {{"source.txt", "abc"}, {"folder\\", ""}, {"folder\\keep.txt", "k"}});
+TEST_F(PlatformFiles, CopyToNewFileNeverTouchesAnExistingName) {
+  const Tree before = {{"source.txt", "abc"}, {"taken.txt", "t"}, {"folder\\", ""}};
+  WriteTree(dir_.path(), before);
   struct Row {
     std::string source;
     std::string target;
+    NewCopyResult result;
   };
   const Row rows[] = {
-      {"missing.txt", "copy.txt"},  {"folder", "copy.txt"},
-      {"source.txt", "folder"},     {"source.txt", "no-such-folder\\copy.txt"},
-      {"source.txt", "source.txt"},
+      {"source.txt", "taken.txt", NewCopyResult::kNameTaken},
+      {"source.txt", "TAKEN.TXT", NewCopyResult::kNameTaken},
+      {"source.txt", "folder", NewCopyResult::kNameTaken},
+      {"missing.txt", "copy.txt", NewCopyResult::kFailed},
+      {"folder", "copy.txt", NewCopyResult::kFailed},
+      {"source.txt", "no-such-folder\\copy.txt", NewCopyResult::kFailed},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.source + " -> " + row.target);
-    EXPECT_FALSE(CopyFileA(dir_ / row.source, dir_ / row.target, false));
-    EXPECT_EQ(ReadTree(dir_.path()),
-              (Tree{{"source.txt", "abc"}, {"folder\\", ""}, {"folder\\keep.txt", "k"}}));
+    EXPECT_EQ(CopyToNewFile(dir_ / row.source, dir_ / row.target), row.result);
+    EXPECT_EQ(ReadTree(dir_.path()), before);
   }
+  EXPECT_EQ(CopyToNewFile(dir_ / "source.txt", dir_ / "copy.txt"), NewCopyResult::kCopied);
+  EXPECT_EQ(ReadFile(dir_ / "copy.txt"), "abc");
 }
 
 TEST_F(PlatformFiles, CopyCarriesTheSourcesReadOnlyAttribute) {
   WriteFile(dir_ / "source.txt", "abc");
   SetReadOnly(dir_ / "source.txt", true);
-  ASSERT_TRUE(CopyFileA(dir_ / "source.txt", dir_ / "copy.txt", false));
+  ASSERT_EQ(CopyToNewFile(dir_ / "source.txt", dir_ / "copy.txt"), NewCopyResult::kCopied);
   const std::vector<DirectoryEntry> entries = EnumerateDirectory(dir_ / "*.*", 47);
   EXPECT_NE(AttributesOf(entries, "copy.txt") & kAttributeReadOnly, 0u);
   EXPECT_EQ(ReadFile(dir_ / "copy.txt"), "abc");
+  EXPECT_TRUE(RemoveFile(dir_ / "copy.txt")) << "a read-only file is removed too";
+  EXPECT_FALSE(testing::FileExists(dir_ / "copy.txt"));
 }
 
-TEST_F(PlatformFiles, CopyRefusesAReadOnlyTarget) {
-  if (!ReadOnlyFilesAreRefused()) {
-    GTEST_SKIP() << "Wine run as root replaces a read-only file where Windows refuses";
-  }
-  WriteTree(dir_.path(), {{"source.txt", "new"}, {"target.txt", "old"}});
-  SetReadOnly(dir_ / "target.txt", true);
-  EXPECT_FALSE(CopyFileA(dir_ / "source.txt", dir_ / "target.txt", false));
-  EXPECT_EQ(ReadFile(dir_ / "target.txt"), "old");
+TEST_F(PlatformFiles, RenameFileReplacesOnlyWhenAsked) {
+  WriteTree(dir_.path(), {{"new.txt", "new"}, {"old.txt", "old"}});
+  EXPECT_FALSE(RenameFile(dir_ / "new.txt", dir_ / "OLD.txt", false));
+  EXPECT_EQ(ReadTree(dir_.path()), (Tree{{"new.txt", "new"}, {"old.txt", "old"}}));
+  EXPECT_TRUE(RenameFile(dir_ / "new.txt", dir_ / "old.txt", true));
+  EXPECT_EQ(ReadTree(dir_.path()), (Tree{{"old.txt", "new"}}));
+  EXPECT_TRUE(RenameFile(dir_ / "old.txt", dir_ / "placed.txt", false));
+  EXPECT_EQ(ReadTree(dir_.path()), (Tree{{"placed.txt", "new"}}));
 }
 
 class Enumeration : public PlatformFiles {
@@ -231,7 +231,7 @@ TEST_F(PlatformFiles, LowerCasedPathsReachMixedCaseEntries) {
   EXPECT_EQ(ReadFile(dir_ / "Mixed\\Data\\File.Txt"), "written");
   ReplaceFileBytes(dir_ / "mixed\\data\\FILE.TXT", "replaced");
   EXPECT_EQ(ReadFile(dir_ / "Mixed\\Data\\File.Txt"), "replaced");
-  EXPECT_TRUE(CopyFileA(dir_ / "mixed\\other.ini", dir_ / "mixed\\data\\file.txt", false));
+  EXPECT_TRUE(RenameFile(dir_ / "mixed\\other.ini", dir_ / "mixed\\data\\file.txt", true));
   EXPECT_TRUE(CreateDirectoryA(dir_ / "mixed\\data\\New"));
   WriteFileBytes(dir_ / "mixed\\data\\new\\Made.txt", "m");
   const std::vector<DirectoryEntry> files = EnumerateDirectory(dir_ / "mixed\\DATA\\*.*", 47);
@@ -241,7 +241,7 @@ TEST_F(PlatformFiles, LowerCasedPathsReachMixedCaseEntries) {
   // No second spelling appeared: every write went to the existing entries. (A replacement may
   // take the spelling it was given, as Windows' ReplaceFileA does, so names compare folded.)
   const Tree tree = ReadTree(dir_.path());
-  EXPECT_EQ(tree.size(), 6u);
+  EXPECT_EQ(tree.size(), 5u);
   Tree folded;
   for (const auto& [name, content] : tree) {
     folded[EqualityKeyOf(name)] = content;

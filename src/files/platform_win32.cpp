@@ -1,10 +1,11 @@
-// The platform interface on Windows: only Win32 ANSI (A) functions, 8-bit text in the user's code
-// page, no conversion.
+// The platform interface on Windows: Win32 calls only. File names reach Windows as UTF-16 (the W
+// functions), long ones in the \\?\ form; the program's own 8-bit texts are in the ANSI code page.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
+#include <cwchar>
 
+#include "files/name_escapes.h"
 #include "files/platform.h"
 #include "files/raised_failure.h"
 
@@ -54,19 +55,128 @@ bool WriteAll(HANDLE handle, const std::string& bytes) {
   return true;
 }
 
-// A fresh file beside path for its replacement, opened without sharing. The name ("~ox" and four
-// hexadecimal digits) is no longer than "orx.ini", so a settings file whose path fits the narrow
-// file calls can always be replaced. Returns the invalid handle when no file could be made.
+// Paths this long or longer go to Windows in the \\?\ form: below it even CreateDirectoryW, whose
+// limit is the shortest (MAX_PATH less room for an 8.3 name), takes the plain form.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+
+// Appends a run of 8-bit text in the ANSI code page as UTF-16.
+void AppendWidened(std::wstring* wide, const char* text, std::size_t size) {
+  if (size == 0) {
+    return;
+  }
+  const int length = static_cast<int>(size);
+  const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+  const std::size_t at = wide->size();
+  wide->resize(at + static_cast<std::size_t>(units));
+  MultiByteToWideChar(CP_ACP, 0, text, length, &(*wide)[at], units);
+}
+
+// The UTF-16 form of a program text: the code page's characters, and escapes as their units.
+std::wstring Widened(const std::string& text) {
+  std::wstring wide;
+  std::size_t run = 0;
+  for (std::size_t at = text.find('\x01'); at != std::string::npos; at = text.find('\x01', at)) {
+    char16_t unit = 0;
+    if (!ReadEscape(text, at, &unit)) {
+      ++at;
+      continue;
+    }
+    AppendWidened(&wide, text.data() + run, at - run);
+    wide.push_back(static_cast<wchar_t>(unit));
+    at += kEscapeLength;
+    run = at;
+  }
+  AppendWidened(&wide, text.data() + run, text.size() - run);
+  return wide;
+}
+
+// The units in the ANSI code page; false unless that spelling converts back to the same units (no
+// best-fit mapping, no default character).
+bool SpelledInCodePage(const wchar_t* units, int count, std::string* text) {
+  // UTF-8 as the ANSI code page refuses the flag and the default-character test.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* defaulted = utf8 ? nullptr : &usedDefault;
+  const int size = WideCharToMultiByte(CP_ACP, flags, units, count, nullptr, 0, nullptr, defaulted);
+  if (size <= 0) {
+    return false;
+  }
+  text->assign(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, flags, units, count, &(*text)[0], size, nullptr, defaulted);
+  if (usedDefault) {
+    return false;
+  }
+  std::wstring back;
+  AppendWidened(&back, text->data(), text->size());
+  return back.compare(0, std::wstring::npos, units, static_cast<std::size_t>(count)) == 0;
+}
+
+// The program's 8-bit form of a name from Windows: each unit the code page cannot spell exactly
+// becomes an escape, so that Widened gives the very same name back.
+std::string Narrowed(const wchar_t* name) {
+  const int count = static_cast<int>(std::wcslen(name));
+  std::string text;
+  if (SpelledInCodePage(name, count, &text)) {
+    return text;
+  }
+  text.clear();
+  std::string one;
+  for (int i = 0; i < count; ++i) {
+    if (SpelledInCodePage(name + i, 1, &one)) {
+      text += one;
+    } else {
+      AppendEscape(&text, static_cast<char16_t>(name[i]));
+    }
+  }
+  return text;
+}
+
+// The full UTF-16 path of a UTF-16 path; empty when Windows cannot expand it.
+std::wstring FullPathOf(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) {
+    return std::wstring();
+  }
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  full.resize(length < size ? length : 0);
+  return full;
+}
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+  return text.compare(0, std::wcslen(prefix), prefix) == 0;
+}
+
+// The path as Windows is to be given it: UTF-16, and in the \\?\ (or \\?\UNC\) form when it is long
+// or a full path is wanted (ReplaceFileW refuses relative names under Wine).
+std::wstring SystemPath(const std::string& path, bool full = false) {
+  std::wstring wide = Widened(path);
+  if ((!full && wide.size() < kLongPath) || StartsWith(wide, L"\\\\?\\")) {
+    return wide;
+  }
+  std::wstring expanded = FullPathOf(wide);
+  if (expanded.empty()) {
+    return wide;
+  }
+  if (expanded.size() < kLongPath) {
+    return expanded;
+  }
+  // The long form takes no final backslash after a directory's name.
+  if (expanded.size() > 3 && expanded.back() == L'\\') {
+    expanded.pop_back();
+  }
+  return StartsWith(expanded, L"\\\\") ? L"\\\\?\\UNC\\" + expanded.substr(2)
+                                       : L"\\\\?\\" + expanded;
+}
+
+// Makes a fresh file beside path for its replacement, opened without sharing. Returns the invalid
+// handle when no file could be made.
 HANDLE CreateTemporaryBeside(const std::string& path, std::string* temporary) {
-  static unsigned counter = GetCurrentProcessId() * 2654435761u;
-  const std::string::size_type at = path.find_last_of("\\:");
-  const std::string directory = at == std::string::npos ? std::string() : path.substr(0, at + 1);
   for (int attempt = 0; attempt < 64; ++attempt) {
-    char name[8];
-    std::snprintf(name, sizeof(name), "~ox%04X", (++counter) & 0xFFFFu);
-    *temporary = directory + name;
-    const HANDLE file = CreateFileA(temporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    *temporary = TemporaryNameBeside(path);
+    const HANDLE file = CreateFileW(SystemPath(*temporary).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
       return file;
     }
@@ -111,39 +221,81 @@ LONG WINAPI ReportFault(EXCEPTION_POINTERS* pointers) {
 }  // namespace
 
 bool IsFile(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  FindHandle find{FindFirstFileA(path.c_str(), &data)};
+  WIN32_FIND_DATAW data;
+  FindHandle find{FindFirstFileW(SystemPath(path).c_str(), &data)};
   return find.handle != INVALID_HANDLE_VALUE &&
          (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool IsDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  unsigned attributes = 0;
+  return ReadAttributes(path, &attributes) && (attributes & kAttributeDirectory) != 0;
+}
+
+bool ReadAttributes(const std::string& path, unsigned* attributes) {
+  const DWORD found = GetFileAttributesW(SystemPath(path).c_str());
+  if (found == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  *attributes = found & 63u;
+  return true;
 }
 
 bool CreateDirectoryA(const std::string& path) {
-  return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+  return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }
 
-bool CopyFileA(const std::string& source, const std::string& target, bool failIfExists) {
-  return ::CopyFileA(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE) != 0;
+NewCopyResult CopyToNewFile(const std::string& source, const std::string& target) {
+  const std::wstring to = SystemPath(target);
+  if (CopyFileW(SystemPath(source).c_str(), to.c_str(), TRUE)) {
+    return NewCopyResult::kCopied;
+  }
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+    return NewCopyResult::kNameTaken;
+  }
+  // Wine leaves what it wrote before a full disk stopped it.
+  SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(to.c_str());
+  return NewCopyResult::kFailed;
 }
 
-std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsigned attributeMask) {
-  std::vector<DirectoryEntry> entries;
-  WIN32_FIND_DATAA data;
-  FindHandle find{FindFirstFileA(pattern.c_str(), &data)};
+bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags) != 0;
+}
+
+bool RemoveFile(const std::string& path) {
+  const std::wstring name = SystemPath(path);
+  if (DeleteFileW(name.c_str())) {
+    return true;
+  }
+  return SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileW(name.c_str());
+}
+
+ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
+                            std::vector<DirectoryEntry>* entries) {
+  entries->clear();
+  WIN32_FIND_DATAW data;
+  FindHandle find{FindFirstFileW(SystemPath(pattern).c_str(), &data)};
   if (find.handle == INVALID_HANDLE_VALUE) {
-    return entries;
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_NO_MORE_FILES:
+        return ListingResult::kListed;
+      case ERROR_PATH_NOT_FOUND:
+        return ListingResult::kNoDirectory;
+      default:
+        return ListingResult::kFailed;
+    }
   }
   do {
     const unsigned attributes = data.dwFileAttributes & 63u;
     if (PassesAttributeMask(attributes, attributeMask)) {
-      entries.push_back(DirectoryEntry{data.cFileName, attributes});
+      entries->push_back(DirectoryEntry{Narrowed(data.cFileName), attributes});
     }
-  } while (FindNextFileA(find.handle, &data));
-  return entries;
+  } while (FindNextFileW(find.handle, &data));
+  return GetLastError() == ERROR_NO_MORE_FILES ? ListingResult::kListed : ListingResult::kFailed;
 }
 
 std::string ExpandPath(const std::string& path) {
@@ -212,8 +364,8 @@ std::string CommandLineText() {
 void RememberProcessArguments(int, char**) {}
 
 std::string ReadFileBytes(const std::string& path) {
-  FileHandle file{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)};
+  FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
   }
@@ -236,52 +388,55 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FileHandle file{CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
     RaiseCannotCreate(path);
   }
-  if (!WriteAll(file.handle, bytes)) {
+  const bool written = WriteAll(file.handle, bytes);
+  const bool closed = CloseHandle(file.handle) != 0;
+  file.handle = INVALID_HANDLE_VALUE;
+  if (!written || !closed) {
     RaiseFailure(kWriteError, "Stream write error");
   }
 }
 
 void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
-  const DWORD existing = GetFileAttributesA(path.c_str());
-  if (existing != INVALID_FILE_ATTRIBUTES &&
-      (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+  unsigned existing = 0;
+  const bool exists = ReadAttributes(path, &existing);
+  if (exists && (existing & (kAttributeDirectory | kAttributeReadOnly)) != 0) {
     RaiseCannotCreate(path);
   }
   std::string temporary;
-  {
-    FileHandle file{CreateTemporaryBeside(path, &temporary)};
-    if (file.handle == INVALID_HANDLE_VALUE) {
-      RaiseCannotCreate(path);
-    }
-    const bool written = WriteAll(file.handle, bytes);
-    const bool flushed = written && FlushFileBuffers(file.handle);
-    if (!flushed) {
-      CloseHandle(file.handle);
-      file.handle = INVALID_HANDLE_VALUE;
-      DeleteFileA(temporary.c_str());
-      if (!written) {
-        RaiseFailure(kWriteError, "Stream write error");
-      }
-      RaiseCannotCreate(path);
-    }
-  }
-  // ReplaceFileA keeps the old file's attributes and security; it needs an existing target.
-  // Wine refuses relative names there (error 267), so both are given in full.
-  const bool replaced =
-      existing != INVALID_FILE_ATTRIBUTES
-          ? ReplaceFileA(ExpandPath(path).c_str(), ExpandPath(temporary).c_str(), nullptr,
-                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-          : MoveFileExA(temporary.c_str(), path.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!replaced) {
-    DeleteFileA(temporary.c_str());
+  FileHandle file{CreateTemporaryBeside(path, &temporary)};
+  if (file.handle == INVALID_HANDLE_VALUE) {
     RaiseCannotCreate(path);
   }
+  const bool written = WriteAll(file.handle, bytes);
+  const bool flushed = written && FlushFileBuffers(file.handle);
+  const bool closed = CloseHandle(file.handle) != 0;
+  file.handle = INVALID_HANDLE_VALUE;
+  if (!flushed || !closed) {
+    DeleteFileW(SystemPath(temporary).c_str());
+    if (!written) {
+      RaiseFailure(kWriteError, "Stream write error");
+    }
+    RaiseCannotCreate(path);
+  }
+  // ReplaceFileW keeps the old file's attributes and security; it needs an existing target.
+  // Wine refuses relative names there (error 267), so both are given in full.
+  const bool replaced =
+      exists ? ReplaceFileW(SystemPath(path, true).c_str(), SystemPath(temporary, true).c_str(),
+                            nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+             : RenameFile(temporary, path, true);
+  if (!replaced) {
+    DeleteFileW(SystemPath(temporary).c_str());
+    RaiseCannotCreate(path);
+  }
+}
+
+unsigned ProcessNumber() {
+  return static_cast<unsigned>(GetCurrentProcessId());
 }
 
 OutputDevice StandardOutputDevice() {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/file_operations.h"
+#include "files/name_escapes.h"
 #include "files/paths.h"
 #include "files/text.h"
 
@@ -27,51 +28,57 @@ bool IsDotEntry(const DirectoryEntry& entry) {
 
 }  // namespace
 
-bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix) {
-  if (target.empty()) {
-    return true;
-  }
+namespace {
+
+// The walk of CopyTree; top tells whether source is the tree's root, which may be missing.
+bool CopyTreeFrom(const std::string& source, const std::string& target,
+                  const std::string& skipPrefix, bool top) {
   const std::string from = WithTrailingBackslash(source);
   const std::string to = WithTrailingBackslash(target);
 
-  bool result = true;
+  // A folder that cannot be listed would arrive empty: only a missing root means "nothing".
+  std::vector<DirectoryEntry> entries;
+  const ListingResult listed = ListDirectory(from + kEveryName, kWholeTreeMask, &entries);
+  if (listed == ListingResult::kFailed || (listed == ListingResult::kNoDirectory && !top)) {
+    return false;
+  }
   int copiedSubDirectories = 0;
-  for (const DirectoryEntry& entry : EnumerateDirectory(from + kEveryName, kWholeTreeMask)) {
+  for (const DirectoryEntry& entry : entries) {
     if (!IsSubDirectory(entry) || IsDotEntry(entry)) {
       continue;
     }
     if (!skipPrefix.empty() && IsBackupFolderName(skipPrefix, entry.name)) {
       continue;
     }
-    if (!CopyTree(from + entry.name, to + entry.name, skipPrefix)) {
-      result = false;
-      break;
+    if (!CopyTreeFrom(from + entry.name, to + entry.name, skipPrefix, false)) {
+      return false;
     }
     ++copiedSubDirectories;
   }
 
   // A copied sub-directory has already created the whole target path above it.
-  if (result && copiedSubDirectories == 0) {
-    result = MakeDirectoryPath(to);
+  if (copiedSubDirectories == 0 && !MakeDirectoryPath(to)) {
+    return false;
   }
 
-  if (result) {
-    // The names are gathered before the first copy, from a listing of its own: the sub-directory
-    // pass may have changed the source (a backup folder made inside the tree it copies).
-    std::vector<std::string> files;
-    for (DirectoryEntry& entry : EnumerateDirectory(from + kEveryName, kWholeTreeMask)) {
-      if (!IsSubDirectory(entry)) {
-        files.push_back(std::move(entry.name));
-      }
-    }
-    for (const std::string& name : files) {
-      if (!CopyFileA(from + name, to + name, false)) {
-        result = false;
-        break;
-      }
+  // The names are gathered before the first copy, from a listing of its own: the sub-directory
+  // pass may have changed the source (a backup folder made inside the tree it copies).
+  if (ListDirectory(from + kEveryName, kWholeTreeMask, &entries) == ListingResult::kFailed) {
+    return false;
+  }
+  for (const DirectoryEntry& entry : entries) {
+    if (!IsSubDirectory(entry) &&
+        !CopyFileWhole(from + entry.name, to + entry.name, ExistingFile::kReplace)) {
+      return false;
     }
   }
-  return result;
+  return true;
+}
+
+}  // namespace
+
+bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix) {
+  return target.empty() || CopyTreeFrom(source, target, skipPrefix, true);
 }
 
 bool TreeHasFiles(const std::string& dir) {
@@ -80,7 +87,12 @@ bool TreeHasFiles(const std::string& dir) {
   }
   const std::string root = WithTrailingBackslash(dir);
   // One listing serves both questions: a file at this level answers without walking deeper.
-  const std::vector<DirectoryEntry> entries = EnumerateDirectory(root + kEveryName, kWholeTreeMask);
+  std::vector<DirectoryEntry> entries;
+  // A folder that cannot be read may hold anything: counting it as holding files keeps a backup
+  // from being skipped for it.
+  if (ListDirectory(root + kEveryName, kWholeTreeMask, &entries) == ListingResult::kFailed) {
+    return true;
+  }
   for (const DirectoryEntry& entry : entries) {
     if (!IsSubDirectory(entry)) {
       return true;
@@ -118,7 +130,7 @@ std::string DatedName(const std::string& prefix, const LocalTime& time) {
 bool IsBackupFolderName(const std::string& prefix, const std::string& path) {
   const std::string lowerPrefix = LowerCase(prefix);
   const std::string name = LowerCase(FileNameOf(path));
-  if (lowerPrefix.empty() || lowerPrefix.size() >= name.size()) {
+  if (lowerPrefix.empty() || lowerPrefix.size() >= name.size() || HasEscape(name)) {
     return false;
   }
   if (name.compare(0, lowerPrefix.size(), lowerPrefix) != 0) {

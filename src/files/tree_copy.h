@@ -12,9 +12,12 @@ inline constexpr const char kBackupFolderPrefix[] = "ORX Backup ";
 
 // Copies the tree under source into target, sub-directories depth first and then each level's
 // files, leaving out sub-directories that IsBackupFolderName accepts for a non-empty skipPrefix.
-// The first failure ends the whole walk; what was copied stays. True when everything was copied.
+// Each file arrives whole or not at all. A folder of the tree that cannot be listed is a failure;
+// a source that does not exist copies nothing. The first failure ends the whole walk; what was
+// copied stays. True when everything was copied.
 bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix);
-// True when dir or any directory below it holds an entry that is not a directory.
+// True when dir or any directory below it holds an entry that is not a directory, or cannot be
+// listed (it may hold anything).
 bool TreeHasFiles(const std::string& dir);
 // Copies the tree under source into a new dated backup folder directly inside parent, leaving out
 // earlier backup folders. False when parent is empty or the copy fails.
@@ -24,7 +27,8 @@ std::string DatedName(const std::string& prefix);
 // prefix followed by the stamp "yyyy-mm-dd [hh-nn-ss-zzz]" of the given time (24-hour clock).
 std::string DatedName(const std::string& prefix, const LocalTime& time);
 // Whether the last component of path is prefix (any letter case) followed by a stamp whose
-// punctuation stands where DatedName puts it; an empty prefix accepts nothing.
+// punctuation stands where DatedName puts it; an empty prefix accepts nothing, and neither does a
+// name with characters the code page cannot spell.
 bool IsBackupFolderName(const std::string& prefix, const std::string& path);
 
 }  // namespace orx

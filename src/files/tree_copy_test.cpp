@@ -290,6 +290,8 @@ TEST(IsBackupFolderName, TestsPrefixAndStampPunctuationOnly) {
       {"", "2024-03-02 [09-05-03-007]", false},
       {"", "ORX Backup 2024-03-02 [09-05-03-007]", false},
       {"B", "b2024-03-02 [09-05-03-007]", true},
+      // A character the code page cannot spell (here escaped U+0416) makes no backup name.
+      {"ORX Backup ", "ORX Backup 2024-03-02 [09-05-03-007] \x01\x10\x14\x11\x16", false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.prefix) + " | " + row.path);

@@ -42,7 +42,6 @@ struct Scenario {
   std::string name;
   Tree before;                         // relative to the sandbox
   std::vector<std::string> arguments;  // relative directories, completed with the sandbox
-  std::string migrationTarget;         // where the data go, relative, with trailing backslash
 };
 
 struct Outcome {
@@ -174,20 +173,12 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     return outcome;
   }
 
-  // Whether the failed call is one whose result the program ignores by design: the copies of the
-  // settings file and the installation marker into the migration target.
-  bool IsIgnoredByDesign(const Scenario& scenario, const std::string& call) const {
-    const std::string target = Root() + scenario.migrationTarget;
-    return call == "CopyFileA " + target + "orx.ini" || call == "CopyFileA " + target + "orx.inf";
-  }
-
   // Checks one run with call k failing; answers how it ended: 'f' failure report, 'x' failure
-  // text, 's' success (allowed only for a call ignored by design).
-  char CheckRun(const Scenario& scenario, const Tree& cleanAfter, long k, const std::string& call) {
+  // text.
+  char CheckRun(const Scenario& scenario, const Tree& cleanAfter, long k) {
     LayOut(scenario.before);
     const Outcome outcome = Run(scenario, k);
     const Tree after = ReadTree(Root());
-    const bool ignored = IsIgnoredByDesign(scenario, call);
 
     // Every file that was there is still in its place or has its bytes in a backup; a settings
     // file in its place need only keep the user's own lines.
@@ -210,8 +201,7 @@ class FaultInjection : public ::testing::TestWithParam<int> {
         continue;
       }
       const std::string leaf = LeafOf(name);
-      EXPECT_FALSE(leaf.size() >= 8 && leaf.compare(0, 4, "~orx") == 0 &&
-                   leaf.compare(leaf.size() - 4, 4, ".tmp") == 0)
+      EXPECT_FALSE(std::regex_match(leaf, std::regex("~ox[0-9A-F]{4}")))
           << "temporary file left: " << name;
       const std::string folder = BackupFolderOf(name);
       if (!folder.empty()) {
@@ -220,7 +210,7 @@ class FaultInjection : public ::testing::TestWithParam<int> {
             << "backup " << name << " is not the file that was there";
         continue;
       }
-      if (!IsSettingsFile(name) || (ignored && name == scenario.migrationTarget + "orx.ini")) {
+      if (!IsSettingsFile(name)) {
         continue;
       }
       const auto old = scenario.before.find(name);
@@ -240,10 +230,8 @@ class FaultInjection : public ::testing::TestWithParam<int> {
       return 'x';
     } else {
       EXPECT_EQ(outcome.result.exitStatus, 0) << output;
-      const bool failed = rest.compare(0, kFailed.size(), kFailed) == 0;
-      const bool configured = rest.compare(0, kConfigured.size(), kConfigured) == 0;
-      EXPECT_TRUE(failed || (ignored && configured)) << output;
-      return configured ? 's' : 'f';
+      EXPECT_EQ(rest.compare(0, kFailed.size(), kFailed), 0) << output;
+      return 'f';
     }
   }
 
@@ -255,8 +243,7 @@ std::vector<Scenario> Scenarios() {
   return {
       {"first setup",
        Replaced(Installation("inst\\", kSettings), {{"server\\", ""}, {"redir\\", ""}}),
-       {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"},
-       "redir\\"},
+       {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"}},
       {"move between redirections",
        Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
                 {{"new\\orx.ini", "[Setup]\r\nVersion=2\r\n"},
@@ -264,14 +251,12 @@ std::vector<Scenario> Scenarios() {
                  {"new\\Data\\2024-01.txt", "2024-01-02;Other;1\r\n"},
                  {"new\\Data\\2023-12.txt", "2023-12-01;Acme;3\r\n"},
                  {"server\\", ""}}),
-       {"/vinst\\", "/sserver\\", "/rnew\\", "/d", "/a"},
-       "new\\"},
+       {"/vinst\\", "/sserver\\", "/rnew\\", "/d", "/a"}},
       {"removal of a redirection",
        Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
                 {{"inst\\Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
                  {"old\\Data\\2024-03.txt", "2024-03-04;Bolt;5\r\n"}}),
-       {"/vinst\\"},
-       "inst\\"},
+       {"/vinst\\"}},
   };
 }
 
@@ -298,11 +283,11 @@ TEST_P(FaultInjection, NoFailedCallLosesDataOrReportsSuccess) {
     const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
     SCOPED_TRACE("failing call " + std::to_string(k) + " of " + std::to_string(clean.calls) + ": " +
                  call);
-    ++endings[CheckRun(scenario, cleanAfter, k, call)];
+    ++endings[CheckRun(scenario, cleanAfter, k)];
   }
   std::cout << "[ faults   ] " << scenario.name << ": " << clean.calls << " injection points, "
             << clean.calls + 1 << " runs; failure report " << endings['f'] << ", failure text "
-            << endings['x'] << ", success after an ignored copy " << endings['s'] << "\n";
+            << endings['x'] << "\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultInjection, ::testing::Values(0, 1, 2));

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #endif
@@ -74,7 +75,18 @@ bool CanPassRawCommandLine() {
   return true;
 }
 
-ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
+namespace {
+
+// A program started and not yet waited for.
+struct Started {
+  HANDLE process = nullptr;
+  HANDLE thread = nullptr;
+  HANDLE output = nullptr;  // the read end of its standard output's pipe
+};
+
+// Starts the program, held before its first instruction when suspended is set.
+Started Start(const std::vector<std::string>& arguments, const RunOptions& options,
+              bool suspended) {
   std::string line = "\"" + ProgramPath() + "\"";
   if (options.rawArguments) {
     line += *options.rawArguments;
@@ -86,10 +98,10 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
-  ProgramResult result;
+  Started started;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
     ADD_FAILURE() << "CreatePipe failed";
-    return result;
+    return started;
   }
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -109,8 +121,9 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   std::string environment = EnvironmentBlock(options.appData);
   std::vector<char> commandLine(line.begin(), line.end());
   commandLine.push_back('\0');
-  const BOOL started =
-      CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, environment.data(),
+  const BOOL created =
+      CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                     suspended ? CREATE_SUSPENDED : 0, environment.data(),
                      options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
                      &startup, &process);
   CloseHandle(writeEnd);
@@ -118,22 +131,39 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   if (outputFile != INVALID_HANDLE_VALUE) {
     CloseHandle(outputFile);
   }
-  if (!started) {
+  if (!created) {
     CloseHandle(readEnd);
     ADD_FAILURE() << "cannot start " << line << ": error " << GetLastError();
+    return started;
+  }
+  started.process = process.hProcess;
+  started.thread = process.hThread;
+  started.output = readEnd;
+  return started;
+}
+
+void Release(const Started& started) {
+  if (started.thread != nullptr) {
+    ResumeThread(started.thread);
+  }
+}
+
+ProgramResult Finish(const Started& started, const RunOptions& options) {
+  ProgramResult result;
+  if (started.process == nullptr) {
     return result;
   }
   char buffer[4096];
   DWORD got = 0;
-  while (::ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+  while (::ReadFile(started.output, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
     result.output.append(buffer, got);
   }
-  CloseHandle(readEnd);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(started.output);
+  WaitForSingleObject(started.process, INFINITE);
   DWORD status = 0;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  GetExitCodeProcess(started.process, &status);
+  CloseHandle(started.process);
+  CloseHandle(started.thread);
   result.exitStatus = static_cast<int>(status);
   if (!options.outputFile.empty()) {
     result.output = ReadFile(options.outputFile);
@@ -141,26 +171,47 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   return result;
 }
 
+}  // namespace
+
 #else
 
 bool CanPassRawCommandLine() {
   return false;
 }
 
-ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
-  ProgramResult result;
+namespace {
+
+// A program started and not yet waited for.
+struct Started {
+  pid_t child = -1;
+  int output = -1;  // the read end of its standard output's pipe
+  int gate = -1;    // while open, the child waits before it runs the program
+};
+
+// Starts the program, held before it runs when suspended is set.
+Started Start(const std::vector<std::string>& arguments, const RunOptions& options,
+              bool suspended) {
+  Started started;
   if (options.rawArguments) {
     ADD_FAILURE() << "a raw command line cannot be passed on this build";
-    return result;
+    return started;
   }
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) {
+  int gateEnds[2] = {-1, -1};
+  if (pipe(pipeEnds) != 0 || (suspended && pipe(gateEnds) != 0)) {
     ADD_FAILURE() << "pipe failed";
-    return result;
+    return started;
   }
   const std::string program = ProgramPath();
   const pid_t child = fork();
   if (child == 0) {
+    if (suspended) {
+      close(gateEnds[1]);
+      char ignored;
+      while (read(gateEnds[0], &ignored, 1) < 0 && errno == EINTR) {
+      }
+      close(gateEnds[0]);
+    }
     if (!options.outputFile.empty()) {
       const int file =
           open(NativePath(options.outputFile).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -217,14 +268,36 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
     _exit(127);
   }
   close(pipeEnds[1]);
+  if (suspended) {
+    close(gateEnds[0]);
+  }
+  started.child = child;
+  started.output = pipeEnds[0];
+  started.gate = gateEnds[1];
+  return started;
+}
+
+void Release(Started& started) {
+  if (started.gate >= 0) {
+    close(started.gate);
+    started.gate = -1;
+  }
+}
+
+ProgramResult Finish(Started& started, const RunOptions& options) {
+  ProgramResult result;
+  if (started.child < 0) {
+    return result;
+  }
+  Release(started);
   char buffer[4096];
   ssize_t got = 0;
-  while ((got = read(pipeEnds[0], buffer, sizeof(buffer))) > 0) {
+  while ((got = read(started.output, buffer, sizeof(buffer))) > 0) {
     result.output.append(buffer, static_cast<size_t>(got));
   }
-  close(pipeEnds[0]);
+  close(started.output);
   int status = 0;
-  waitpid(child, &status, 0);
+  waitpid(started.child, &status, 0);
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   if (!options.outputFile.empty()) {
     result.output = ReadFile(options.outputFile);
@@ -232,6 +305,29 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
   return result;
 }
 
+}  // namespace
+
 #endif
+
+ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
+  Started started = Start(arguments, options, false);
+  return Finish(started, options);
+}
+
+std::vector<ProgramResult> RunProgramsAtOnce(const std::vector<std::vector<std::string>>& runs,
+                                             const RunOptions& options) {
+  std::vector<Started> started;
+  for (const std::vector<std::string>& arguments : runs) {
+    started.push_back(Start(arguments, options, true));
+  }
+  for (Started& program : started) {
+    Release(program);
+  }
+  std::vector<ProgramResult> results;
+  for (Started& program : started) {
+    results.push_back(Finish(program, options));
+  }
+  return results;
+}
 
 }  // namespace orx::testing

@@ -28,6 +28,10 @@ struct ProgramResult {
 std::string ProgramPath();
 // Runs the program with the arguments, each one argument as the shell would pass it.
 ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options = {});
+// Starts one run of the program for each argument list, all held until every one has started,
+// and then lets them run at once; the results in the order of the lists.
+std::vector<ProgramResult> RunProgramsAtOnce(const std::vector<std::vector<std::string>>& runs,
+                                             const RunOptions& options = {});
 // True on the builds that can pass a raw command line.
 bool CanPassRawCommandLine();
 

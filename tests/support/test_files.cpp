@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -40,11 +42,15 @@ std::string Narrowed(const std::wstring& wide) {
 }
 #endif
 
-// The std::filesystem path of a path in the program's form.
-fs::path FileSystemPath(const std::string& path) {
+// The std::filesystem path of a path in the program's form; a long one (or any, with longForm)
+// in the \\?\ form, through which alone Windows reaches past 260 characters.
+fs::path FileSystemPath(const std::string& path, bool longForm = false) {
 #ifdef _WIN32
-  return fs::path(Widened(path));
+  const std::wstring wide = Widened(path);
+  const bool full = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
+  return fs::path(full && (longForm || wide.size() >= 200) ? L"\\\\?\\" + wide : wide);
 #else
+  static_cast<void>(longForm);
   return fs::path(NativePath(path));
 #endif
 }
@@ -179,29 +185,115 @@ bool ReadOnlyFilesAreRefused() {
   return refused;
 }
 
-void WriteTree(const std::string& root, const Tree& tree) {
+namespace {
+
+// The path of a relative name below root, the name in the program's form or in UTF-8.
+fs::path Below(const std::string& root, const std::string& relative, bool utf8) {
+  if (!utf8) {
+    return FileSystemPath(root + relative);
+  }
+  std::string name = relative;
+  for (char& c : name) {
+    c = c == '\\' ? '/' : c;
+  }
+  return FileSystemPath(root) / fs::u8path(name);
+}
+
+void WriteTreeAs(const std::string& root, const Tree& tree, bool utf8) {
   for (const auto& [relative, content] : tree) {
+    const fs::path path = Below(root, relative, utf8);
     if (!relative.empty() && relative.back() == '\\') {
-      MakeDirectories(root + relative);
-    } else {
-      WriteFile(root + relative, content);
+      fs::create_directories(path);
+      continue;
     }
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(out.good()) << "cannot write " << relative;
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
   }
 }
 
-Tree ReadTree(const std::string& root) {
-  Tree tree;
-  const fs::path base = FileSystemPath(root);
+// Every entry below base, by its path relative to base, and whether it is a directory.
+std::vector<std::pair<fs::path, bool>> EntriesBelow(const fs::path& base) {
+  std::vector<std::pair<fs::path, bool>> entries;
+#ifdef _WIN32
+  // MinGW's directory iterator cannot go past 260 characters: walk with the wide calls.
+  std::vector<std::wstring> pending{L""};
+  while (!pending.empty()) {
+    const std::wstring relative = pending.back();
+    pending.pop_back();
+    const std::wstring folder = base.native() + (relative.empty() ? L"" : L"\\" + relative);
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+      continue;
+    }
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") {
+        continue;
+      }
+      const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+      const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      entries.emplace_back(fs::path(path), directory);
+      if (directory) {
+        pending.push_back(path);
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+#else
   for (auto it = fs::recursive_directory_iterator(base); it != fs::recursive_directory_iterator();
        ++it) {
-    std::string relative = ProgramForm(fs::relative(it->path(), base));
-    if (it->is_directory()) {
-      tree[relative + "\\"] = "";
+    entries.emplace_back(it->path().lexically_relative(base), it->is_directory());
+  }
+#endif
+  return entries;
+}
+
+Tree ReadTreeAs(const std::string& root, bool utf8) {
+  Tree tree;
+  // Walks go deeper than root: they start from the long form, without a final separator.
+  fs::path::string_type baseText = FileSystemPath(root, true).native();
+  while (baseText.size() > 1 && (baseText.back() == '/' || baseText.back() == '\\')) {
+    baseText.pop_back();
+  }
+  const fs::path base(baseText);
+  for (const auto& [relative, directory] : EntriesBelow(base)) {
+    std::string name = utf8 ? relative.u8string() : ProgramForm(relative);
+    for (char& c : name) {
+      c = c == '/' ? '\\' : c;
+    }
+    if (directory) {
+      tree[name + "\\"] = "";
     } else {
-      tree[relative] = ReadFile(root + relative);
+      const fs::path::string_type separator(1, fs::path::preferred_separator);
+      std::ifstream in(fs::path(baseText + separator + relative.native()), std::ios::binary);
+      EXPECT_TRUE(in.good()) << "cannot read " << name;
+      std::ostringstream content;
+      content << in.rdbuf();
+      tree[name] = content.str();
     }
   }
   return tree;
+}
+
+}  // namespace
+
+void WriteTree(const std::string& root, const Tree& tree) {
+  WriteTreeAs(root, tree, false);
+}
+
+Tree ReadTree(const std::string& root) {
+  return ReadTreeAs(root, false);
+}
+
+void WriteUtf8Tree(const std::string& root, const Tree& tree) {
+  WriteTreeAs(root, tree, true);
+}
+
+Tree ReadUtf8Tree(const std::string& root) {
+  return ReadTreeAs(root, true);
 }
 
 Tree WithDirectories(Tree tree) {

@@ -50,6 +50,10 @@ using Tree = std::map<std::string, std::string>;
 void WriteTree(const std::string& root, const Tree& tree);
 // Reads everything under root back into a table.
 Tree ReadTree(const std::string& root);
+// WriteTree and ReadTree with the relative names in UTF-8, on every build: for names that the
+// program's code page cannot spell.
+void WriteUtf8Tree(const std::string& root, const Tree& tree);
+Tree ReadUtf8Tree(const std::string& root);
 // The table with every parent directory listed too, as ReadTree gives it.
 Tree WithDirectories(Tree tree);
 // The table with the given entries added or replaced.

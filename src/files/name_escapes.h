@@ -1,0 +1,20 @@
+// Names the user's code page cannot spell, carried in 8-bit text: each such UTF-16 unit becomes an
+// escape of bytes 1 to 31, which no Windows file name holds, so the escape is never a real name.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace orx {
+
+// Bytes of one escape: the lead byte and four bytes of the unit's hexadecimal digits.
+inline constexpr std::size_t kEscapeLength = 5;
+
+// Appends the escape of one UTF-16 unit.
+void AppendEscape(std::string* text, char16_t unit);
+// The unit of the escape starting at text[at]; false when no well-formed escape starts there.
+bool ReadEscape(const std::string& text, std::size_t at, char16_t* unit);
+// True when the text holds a byte an escape is made of (1 to 31), which no real name holds.
+bool HasEscape(const std::string& text);
+
+}  // namespace orx
