@@ -2,6 +2,7 @@
 // appear whole, and a server folder that several make at once is made.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,11 @@ namespace {
 const char kSettings[] = "[Setup]\r\nVersion=3\r\n";
 
 class WorkgroupScenario : public SandboxScenario {};
+
+int CountFromEnvironment(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && std::atoi(value) > 0 ? std::atoi(value) : fallback;
+}
 
 // An installation whose shared lists are its own: about size bytes, different for each number.
 Tree Installation(int number, std::size_t size) {
@@ -48,8 +54,9 @@ TEST_F(WorkgroupScenario, SharedFilesTheServerHoldsAreKeptAndOnlyTheMissingOneIs
 }
 
 TEST_F(WorkgroupScenario, ManyWorkstationsSettingUpOneServerAtOnceLeaveWholeFiles) {
-  constexpr int kWorkstations = 16;
-  constexpr int kRounds = 3;
+  // ORX_WORKGROUP_ROUNDS and ORX_WORKGROUP_STATIONS make a longer soak of the same test.
+  const int kWorkstations = CountFromEnvironment("ORX_WORKGROUP_STATIONS", 16);
+  const int kRounds = CountFromEnvironment("ORX_WORKGROUP_ROUNDS", 3);
   std::vector<Tree> installations;
   std::set<std::string> clientLists;
   std::set<std::string> categoryLists;
