@@ -1,5 +1,6 @@
 #include "files/file_operations.h"
 
+#include "files/disk_changes.h"
 #include "files/paths.h"
 #include "files/platform.h"
 #include "files/raised_failure.h"
@@ -59,15 +60,16 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
     }
   }
   std::string temporary;
-  NewCopyResult copy = NewCopyResult::kNameTaken;
-  for (int attempt = 0; attempt < 64 && copy == NewCopyResult::kNameTaken; ++attempt) {
+  NewFileResult copy = NewFileResult::kNameTaken;
+  for (int attempt = 0; attempt < 64 && copy == NewFileResult::kNameTaken; ++attempt) {
     temporary = TemporaryNameBeside(target);
-    copy = CopyToNewFile(source, temporary);
+    copy = DiskChangeAllowed("CopyToNewFile", temporary) ? CopyToNewFile(source, temporary)
+                                                         : NewFileResult::kFailed;
   }
-  if (copy != NewCopyResult::kCopied) {
+  if (copy != NewFileResult::kMade) {
     return false;
   }
-  if (RenameFile(temporary, target, replace)) {
+  if (DiskChangeAllowed("RenameFile", target) && RenameFile(temporary, target, replace)) {
     return true;
   }
   RemoveFile(temporary);
@@ -100,7 +102,8 @@ bool MakeDirectoryPath(const std::string& path) {
     return false;
   }
   // Another process may have made it since the test above.
-  return CreateDirectoryA(directory) || IsDirectory(directory);
+  return (DiskChangeAllowed("CreateDirectoryA", directory) && CreateDirectoryA(directory)) ||
+         IsDirectory(directory);
 }
 
 }  // namespace orx

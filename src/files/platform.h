@@ -48,11 +48,11 @@ bool ReadAttributes(const std::string& path, unsigned* attributes);
 // Creates one directory level; true on success (an existing directory is a failure).
 bool CreateDirectoryA(const std::string& path);
 
-// How a copy to a name that did not exist ended.
-enum class NewCopyResult { kCopied, kNameTaken, kFailed };
+// How the making of a file under a name that did not exist ended.
+enum class NewFileResult { kMade, kNameTaken, kFailed };
 // Copies source to target, a name that must not exist yet; the copy takes the source's attributes.
 // kNameTaken leaves the existing entry alone; after kFailed no part of the copy remains.
-NewCopyResult CopyToNewFile(const std::string& source, const std::string& target);
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target);
 // Gives the file from the name to in one step. With replaceExisting an existing file of that name
 // is replaced; without it the rename fails when the name exists. True on success.
 bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting);
@@ -94,13 +94,22 @@ void RememberProcessArguments(int argc, char** argv);
 // The whole content of a file, opened with other readers allowed and writers refused.
 // Raises EFOpenError "Cannot open file %s"; a short read raises EReadError.
 std::string ReadFileBytes(const std::string& path);
-// Creates the file anew (replacing any) and writes the bytes in one piece, without sharing.
-// Raises EFCreateError "Cannot create file %s", or EWriteError "Stream write error".
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-// Replaces the file's content in one step: the bytes go to a temporary file in the same directory,
-// are flushed to disk, and the temporary file then takes the file's place. On failure the old file
-// is untouched and no temporary file remains; the failures raised are those of WriteFileBytes.
-void ReplaceFileBytes(const std::string& path, const std::string& bytes);
+// A file open for writing, made by CreateFileForWriting and released by CloseFile.
+struct WritableFile {
+  std::intptr_t handle = -1;
+};
+// Creates path for writing, without sharing: with mustBeNew only where no entry has that name
+// (kNameTaken otherwise), else replacing a file there. Windows refuses to create over a directory
+// or a read-only file; so does every port.
+NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file);
+// Writes all bytes at the file's position; false when fewer were stored.
+bool WriteToFile(const WritableFile& file, const std::string& bytes);
+// Brings what was written to the disk; true on success.
+bool FlushFile(const WritableFile& file);
+// Closes the file, whatever happened before; true when the close reported no error.
+bool CloseFile(WritableFile* file);
+// Gives replacement the name of target in one step, keeping target's attributes; target exists.
+bool ReplaceWithFile(const std::string& target, const std::string& replacement);
 
 // A number of this process, for names that others running at once should not pick.
 unsigned ProcessNumber();

@@ -31,36 +31,6 @@ namespace orx {
 
 namespace {
 
-#ifdef ORX_FAULT_INJECTION
-// Test builds only. Every call that changes the disk counts; ORX_FAIL_AT=k makes the k-th fail as
-// a full disk would. ORX_COUNT_FILE receives the number of calls at exit, then one line per call.
-struct FaultCounter {
-  long failAt = std::atol(std::getenv("ORX_FAIL_AT") ? std::getenv("ORX_FAIL_AT") : "0");
-  long calls = 0;
-  std::string trace;
-  ~FaultCounter() {
-    const char* name = std::getenv("ORX_COUNT_FILE");
-    const int fd = name ? ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0666) : -1;
-    if (fd >= 0) {
-      const std::string text = std::to_string(calls) + "\n" + trace;
-      const ssize_t written = ::write(fd, text.data(), text.size());
-      static_cast<void>(written);
-      ::close(fd);
-    }
-  }
-};
-
-bool InjectedFault(const char* call, const std::string& path) {
-  static FaultCounter counter;
-  counter.trace += std::string(call) + ' ' + path + '\n';
-  return ++counter.calls == counter.failAt;
-}
-#else
-constexpr bool InjectedFault(const char*, const std::string&) {
-  return false;
-}
-#endif
-
 // ---- Letter case -------------------------------------------------------------------------------
 
 struct FoldTable {
@@ -495,10 +465,6 @@ bool MayCreateOver(const struct stat& existing) {
   return !S_ISDIR(existing.st_mode) && IsWritableByOwner(existing);
 }
 
-[[noreturn]] void RaiseCannotCreate(const std::string& path) {
-  RaiseFailure(kFileCreateError, MessageWithName("Cannot create file %s", path));
-}
-
 // Copies the source's bytes (size of them, as fstat found) to the target.
 bool CopyContent(int from, int to, off_t size) {
 #if defined(__linux__)
@@ -612,7 +578,7 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool CreateDirectoryA(const std::string& path) {
-  if (InjectedFault("CreateDirectoryA", path) || IsServerOrShare(path)) {
+  if (IsServerOrShare(path)) {
     return false;
   }
   const std::string native = NativeLocation(path);
@@ -636,8 +602,7 @@ bool ReadAttributes(const std::string& path, unsigned* attributes) {
   return true;
 }
 
-NewCopyResult CopyToNewFile(const std::string& source, const std::string& target) {
-  const bool injected = InjectedFault("CopyToNewFile", target);
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target) {
   // Opened before anything else, so that its fstat is the only look at it; non-blocking, so
   // that a FIFO is refused below instead of waiting for a writer.
   std::string sourceNative = NativeOf(source);
@@ -651,24 +616,24 @@ NewCopyResult CopyToNewFile(const std::string& source, const std::string& target
   }
   struct stat sourceInfo;
   if (!from.valid() || ::fstat(from.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
-    return NewCopyResult::kFailed;
+    return NewFileResult::kFailed;
   }
   std::string targetNative;
   struct stat targetInfo;
   if (Locate(target, &targetNative, &targetInfo)) {
-    return NewCopyResult::kNameTaken;
+    return NewFileResult::kNameTaken;
   }
   if (targetNative.empty()) {
-    return NewCopyResult::kFailed;
+    return NewFileResult::kFailed;
   }
   const mode_t mode = sourceInfo.st_mode & 07777;
   FileDescriptor to(
       ::open(targetNative.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR));
   if (!to.valid()) {
-    return errno == EEXIST ? NewCopyResult::kNameTaken : NewCopyResult::kFailed;
+    return errno == EEXIST ? NewFileResult::kNameTaken : NewFileResult::kFailed;
   }
   NoteEntryMade(targetNative);
-  bool copied = !injected && CopyContent(from.get(), to.get(), sourceInfo.st_size);
+  bool copied = CopyContent(from.get(), to.get(), sourceInfo.st_size);
   if (copied) {
     // The copy takes the source's permissions and last-write time, as CopyFileA does.
     const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
@@ -681,13 +646,10 @@ NewCopyResult CopyToNewFile(const std::string& source, const std::string& target
   if (!copied) {
     ::unlink(targetNative.c_str());
   }
-  return copied ? NewCopyResult::kCopied : NewCopyResult::kFailed;
+  return copied ? NewFileResult::kMade : NewFileResult::kFailed;
 }
 
 bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
-  if (InjectedFault("RenameFile", to)) {
-    return false;
-  }
   const std::string fromNative = NativeLocation(from);
   std::string toNative;
   struct stat toInfo;
@@ -937,66 +899,58 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  const bool injected = InjectedFault("WriteFileBytes", path);
+NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {
   std::string native;
-  struct stat targetInfo;
-  const bool targetExists = Locate(path, &native, &targetInfo);
-  if (native.empty() || (targetExists && !MayCreateOver(targetInfo))) {
-    RaiseCannotCreate(path);
+  struct stat existing;
+  const bool exists = Locate(path, &native, &existing);
+  if (exists && mustBeNew) {
+    return NewFileResult::kNameTaken;
   }
-  FileDescriptor file(::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
-  if (!file.valid()) {
-    RaiseCannotCreate(path);
+  if (native.empty() || (exists && !MayCreateOver(existing))) {
+    return NewFileResult::kFailed;
+  }
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
+  const int fd = ::open(native.c_str(), flags, 0666);
+  if (fd < 0) {
+    return errno == EEXIST ? NewFileResult::kNameTaken : NewFileResult::kFailed;
   }
   NoteEntryMade(native);
-  if (injected || !WriteAll(file.get(), bytes.data(), bytes.size()) || !file.Close()) {
-    RaiseFailure(kWriteError, "Stream write error");
-  }
+  file->handle = fd;
+  return NewFileResult::kMade;
 }
 
-void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
-  const bool injected = InjectedFault("ReplaceFileBytes", path);
+bool WriteToFile(const WritableFile& file, const std::string& bytes) {
+  return WriteAll(static_cast<int>(file.handle), bytes.data(), bytes.size());
+}
+
+bool FlushFile(const WritableFile& file) {
+  return ::fsync(static_cast<int>(file.handle)) == 0;
+}
+
+bool CloseFile(WritableFile* file) {
+  const bool closed = ::close(static_cast<int>(file->handle)) == 0;
+  file->handle = -1;
+  return closed;
+}
+
+bool ReplaceWithFile(const std::string& target, const std::string& replacement) {
   std::string native;
   struct stat targetInfo;
-  const bool targetExists = Locate(path, &native, &targetInfo);
-  if (native.empty() || (targetExists && !MayCreateOver(targetInfo))) {
-    RaiseCannotCreate(path);
-  }
-  const std::string::size_type slash = native.rfind('/');
-  const std::string directory =
-      slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
-
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-    temporary = directory + TemporaryNameBeside(std::string());
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0 && errno != EEXIST) {
-      break;
-    }
-  }
-  FileDescriptor file(fd);
-  if (!file.valid()) {
-    RaiseCannotCreate(path);
-  }
-  const bool written = !injected && WriteAll(file.get(), bytes.data(), bytes.size()) &&
-                       (!targetExists || ::fchmod(file.get(), targetInfo.st_mode & 07777) == 0) &&
-                       ::fsync(file.get()) == 0;
-  if (!file.Close() || !written) {
-    ::unlink(temporary.c_str());
-    RaiseFailure(kWriteError, "Stream write error");
-  }
-  if (::rename(temporary.c_str(), native.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    RaiseCannotCreate(path);
+  const std::string replacementNative = NativeLocation(replacement);
+  if (!Locate(target, &native, &targetInfo) || replacementNative.empty() ||
+      ::chmod(replacementNative.c_str(), targetInfo.st_mode & 07777) != 0 ||
+      ::rename(replacementNative.c_str(), native.c_str()) != 0) {
+    return false;
   }
   NoteEntryMade(native);
   // The rename itself reaches the disk only with its directory.
-  FileDescriptor parent(::open(directory.empty() ? "." : directory.c_str(), O_RDONLY));
+  const std::string::size_type slash = native.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : native.substr(0, slash + 1);
+  FileDescriptor parent(::open(directory.c_str(), O_RDONLY | O_CLOEXEC));
   if (parent.valid()) {
     static_cast<void>(::fsync(parent.get()));
   }
+  return true;
 }
 
 unsigned ProcessNumber() {

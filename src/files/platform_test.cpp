@@ -1,4 +1,5 @@
 #include "files/platform.h"
+#include "files/whole_files.h"
 
 #include <gtest/gtest.h>
 
@@ -115,29 +116,29 @@ TEST_F(PlatformFiles, CopyToNewFileNeverTouchesAnExistingName) {
   struct Row {
     std::string source;
     std::string target;
-    NewCopyResult result;
+    NewFileResult result;
   };
   const Row rows[] = {
-      {"source.txt", "taken.txt", NewCopyResult::kNameTaken},
-      {"source.txt", "TAKEN.TXT", NewCopyResult::kNameTaken},
-      {"source.txt", "folder", NewCopyResult::kNameTaken},
-      {"missing.txt", "copy.txt", NewCopyResult::kFailed},
-      {"folder", "copy.txt", NewCopyResult::kFailed},
-      {"source.txt", "no-such-folder\\copy.txt", NewCopyResult::kFailed},
+      {"source.txt", "taken.txt", NewFileResult::kNameTaken},
+      {"source.txt", "TAKEN.TXT", NewFileResult::kNameTaken},
+      {"source.txt", "folder", NewFileResult::kNameTaken},
+      {"missing.txt", "copy.txt", NewFileResult::kFailed},
+      {"folder", "copy.txt", NewFileResult::kFailed},
+      {"source.txt", "no-such-folder\\copy.txt", NewFileResult::kFailed},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.source + " -> " + row.target);
     EXPECT_EQ(CopyToNewFile(dir_ / row.source, dir_ / row.target), row.result);
     EXPECT_EQ(ReadTree(dir_.path()), before);
   }
-  EXPECT_EQ(CopyToNewFile(dir_ / "source.txt", dir_ / "copy.txt"), NewCopyResult::kCopied);
+  EXPECT_EQ(CopyToNewFile(dir_ / "source.txt", dir_ / "copy.txt"), NewFileResult::kMade);
   EXPECT_EQ(ReadFile(dir_ / "copy.txt"), "abc");
 }
 
 TEST_F(PlatformFiles, CopyCarriesTheSourcesReadOnlyAttribute) {
   WriteFile(dir_ / "source.txt", "abc");
   SetReadOnly(dir_ / "source.txt", true);
-  ASSERT_EQ(CopyToNewFile(dir_ / "source.txt", dir_ / "copy.txt"), NewCopyResult::kCopied);
+  ASSERT_EQ(CopyToNewFile(dir_ / "source.txt", dir_ / "copy.txt"), NewFileResult::kMade);
   const std::vector<DirectoryEntry> entries = EnumerateDirectory(dir_ / "*.*", 47);
   EXPECT_NE(AttributesOf(entries, "copy.txt") & kAttributeReadOnly, 0u);
   EXPECT_EQ(ReadFile(dir_ / "copy.txt"), "abc");

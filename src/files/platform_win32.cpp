@@ -35,10 +35,6 @@ int TextLength(const std::string& text) {
   return static_cast<int>(text.size());
 }
 
-[[noreturn]] void RaiseCannotCreate(const std::string& path) {
-  RaiseFailure(kFileCreateError, MessageWithName("Cannot create file %s", path));
-}
-
 // Writes all bytes; false when the platform stores fewer.
 bool WriteAll(HANDLE handle, const std::string& bytes) {
   const char* data = bytes.data();
@@ -170,20 +166,6 @@ std::wstring SystemPath(const std::string& path, bool full = false) {
                                        : L"\\\\?\\" + expanded;
 }
 
-// Makes a fresh file beside path for its replacement, opened without sharing. Returns the invalid
-// handle when no file could be made.
-HANDLE CreateTemporaryBeside(const std::string& path, std::string* temporary) {
-  for (int attempt = 0; attempt < 64; ++attempt) {
-    *temporary = TemporaryNameBeside(path);
-    const HANDLE file = CreateFileW(SystemPath(*temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
-      return file;
-    }
-  }
-  return INVALID_HANDLE_VALUE;
-}
-
 FaultReporter faultReporter = nullptr;
 
 LONG WINAPI ReportFault(EXCEPTION_POINTERS* pointers) {
@@ -245,19 +227,19 @@ bool CreateDirectoryA(const std::string& path) {
   return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }
 
-NewCopyResult CopyToNewFile(const std::string& source, const std::string& target) {
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target) {
   const std::wstring to = SystemPath(target);
   if (CopyFileW(SystemPath(source).c_str(), to.c_str(), TRUE)) {
-    return NewCopyResult::kCopied;
+    return NewFileResult::kMade;
   }
   const DWORD error = GetLastError();
   if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
-    return NewCopyResult::kNameTaken;
+    return NewFileResult::kNameTaken;
   }
   // Wine leaves what it wrote before a full disk stopped it.
   SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileW(to.c_str());
-  return NewCopyResult::kFailed;
+  return NewFileResult::kFailed;
 }
 
 bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
@@ -387,52 +369,36 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.handle == INVALID_HANDLE_VALUE) {
-    RaiseCannotCreate(path);
+NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {
+  const HANDLE handle =
+      CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                  mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_FILE_EXISTS ? NewFileResult::kNameTaken : NewFileResult::kFailed;
   }
-  const bool written = WriteAll(file.handle, bytes);
-  const bool closed = CloseHandle(file.handle) != 0;
-  file.handle = INVALID_HANDLE_VALUE;
-  if (!written || !closed) {
-    RaiseFailure(kWriteError, "Stream write error");
-  }
+  file->handle = reinterpret_cast<std::intptr_t>(handle);
+  return NewFileResult::kMade;
 }
 
-void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
-  unsigned existing = 0;
-  const bool exists = ReadAttributes(path, &existing);
-  if (exists && (existing & (kAttributeDirectory | kAttributeReadOnly)) != 0) {
-    RaiseCannotCreate(path);
-  }
-  std::string temporary;
-  FileHandle file{CreateTemporaryBeside(path, &temporary)};
-  if (file.handle == INVALID_HANDLE_VALUE) {
-    RaiseCannotCreate(path);
-  }
-  const bool written = WriteAll(file.handle, bytes);
-  const bool flushed = written && FlushFileBuffers(file.handle);
-  const bool closed = CloseHandle(file.handle) != 0;
-  file.handle = INVALID_HANDLE_VALUE;
-  if (!flushed || !closed) {
-    DeleteFileW(SystemPath(temporary).c_str());
-    if (!written) {
-      RaiseFailure(kWriteError, "Stream write error");
-    }
-    RaiseCannotCreate(path);
-  }
-  // ReplaceFileW keeps the old file's attributes and security; it needs an existing target.
-  // Wine refuses relative names there (error 267), so both are given in full.
-  const bool replaced =
-      exists ? ReplaceFileW(SystemPath(path, true).c_str(), SystemPath(temporary, true).c_str(),
-                            nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-             : RenameFile(temporary, path, true);
-  if (!replaced) {
-    DeleteFileW(SystemPath(temporary).c_str());
-    RaiseCannotCreate(path);
-  }
+bool WriteToFile(const WritableFile& file, const std::string& bytes) {
+  return WriteAll(reinterpret_cast<HANDLE>(file.handle), bytes);
+}
+
+bool FlushFile(const WritableFile& file) {
+  return FlushFileBuffers(reinterpret_cast<HANDLE>(file.handle)) != 0;
+}
+
+bool CloseFile(WritableFile* file) {
+  const bool closed = CloseHandle(reinterpret_cast<HANDLE>(file->handle)) != 0;
+  file->handle = -1;
+  return closed;
+}
+
+bool ReplaceWithFile(const std::string& target, const std::string& replacement) {
+  // ReplaceFileW keeps the old file's attributes and security. Wine refuses relative names there
+  // (error 267), so both are given in full.
+  return ReplaceFileW(SystemPath(target, true).c_str(), SystemPath(replacement, true).c_str(),
+                      nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
 }
 
 unsigned ProcessNumber() {

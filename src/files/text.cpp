@@ -1,6 +1,7 @@
 #include "files/text.h"
 
 #include "files/platform.h"
+#include "files/whole_files.h"
 
 namespace orx {
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "files/platform.h"
+#include "files/whole_files.h"
 
 namespace orx {
 

@@ -50,6 +50,19 @@ struct Outcome {
   std::vector<std::string> trace;  // one "Call path" per disk-changing call
 };
 
+// Sets an environment variable for the programs started after it; the empty value removes it.
+void SetVariable(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());
+#else
+  if (value.empty()) {
+    unsetenv(name);
+  } else {
+    setenv(name, value.c_str(), 1);
+  }
+#endif
+}
+
 bool IsFilePath(const std::string& name) {
   return !name.empty() && name.back() != '\\';
 }
@@ -147,8 +160,8 @@ class FaultInjection : public ::testing::TestWithParam<int> {
   Outcome Run(const Scenario& scenario, long failAt) const {
     const std::string countFile = temp_.path() + "count.txt";
     std::filesystem::remove(NativePath(countFile));
-    setenv("ORX_FAIL_AT", std::to_string(failAt).c_str(), 1);
-    setenv("ORX_COUNT_FILE", NativePath(countFile).c_str(), 1);
+    SetVariable("ORX_FAIL_AT", std::to_string(failAt));
+    SetVariable("ORX_COUNT_FILE", NativePath(countFile));
     std::vector<std::string> arguments;
     for (const std::string& argument : scenario.arguments) {
       arguments.push_back(argument.size() > 2 ? argument.substr(0, 2) + Root() + argument.substr(2)
@@ -159,8 +172,8 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     options.appData = temp_.path() + "appdata";
     Outcome outcome;
     outcome.result = RunProgram(arguments, options);
-    unsetenv("ORX_FAIL_AT");
-    unsetenv("ORX_COUNT_FILE");
+    SetVariable("ORX_FAIL_AT", "");
+    SetVariable("ORX_COUNT_FILE", "");
     if (FileExists(countFile)) {
       std::istringstream lines(ReadFile(countFile));
       std::string line;

@@ -1,0 +1,9 @@
+#include "files/disk_changes.h"
+
+namespace orx {
+
+bool DiskChangeAllowed(const char*, const std::string&) {
+  return true;
+}
+
+}  // namespace orx

@@ -1,0 +1,14 @@
+// The one door every call that changes the disk passes: directory creation, file copy, file
+// creation, write, flush, rename and replacement.
+#pragma once
+
+#include <string>
+
+namespace orx {
+
+// Whether the call named (with the path it changes) may go ahead; when not, the caller fails it as
+// a full disk would fail it. The program's own answer is always yes: it is defined alone in its
+// source file, so that a test program can link an answer of its own in its place.
+bool DiskChangeAllowed(const char* call, const std::string& path);
+
+}  // namespace orx

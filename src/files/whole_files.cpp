@@ -1,0 +1,70 @@
+#include "files/whole_files.h"
+
+#include "files/disk_changes.h"
+#include "files/platform.h"
+#include "files/raised_failure.h"
+
+namespace orx {
+
+namespace {
+
+[[noreturn]] void RaiseCannotCreate(const std::string& path) {
+  RaiseFailure(kFileCreateError, MessageWithName("Cannot create file %s", path));
+}
+
+// Writes all bytes, flushed to disk when flush is set, and closes the file; true when every step
+// succeeded. A failed write raises the write error once the file is closed.
+bool WriteAndClose(WritableFile* file, const std::string& path, const std::string& bytes,
+                   bool flush) {
+  const bool written = DiskChangeAllowed("WriteToFile", path) && WriteToFile(*file, bytes);
+  const bool flushed =
+      written && (!flush || (DiskChangeAllowed("FlushFile", path) && FlushFile(*file)));
+  const bool closed = CloseFile(file);
+  return written && flushed && closed;
+}
+
+}  // namespace
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  WritableFile file;
+  if (!DiskChangeAllowed("CreateFileForWriting", path) ||
+      CreateFileForWriting(path, false, &file) != NewFileResult::kMade) {
+    RaiseCannotCreate(path);
+  }
+  if (!WriteAndClose(&file, path, bytes, false)) {
+    RaiseFailure(kWriteError, "Stream write error");
+  }
+}
+
+void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+  unsigned attributes = 0;
+  const bool exists = ReadAttributes(path, &attributes);
+  if (exists && (attributes & (kAttributeDirectory | kAttributeReadOnly)) != 0) {
+    RaiseCannotCreate(path);
+  }
+  std::string temporary;
+  WritableFile file;
+  NewFileResult made = NewFileResult::kNameTaken;
+  for (int attempt = 0; attempt < 64 && made == NewFileResult::kNameTaken; ++attempt) {
+    temporary = TemporaryNameBeside(path);
+    made = DiskChangeAllowed("CreateFileForWriting", temporary)
+               ? CreateFileForWriting(temporary, true, &file)
+               : NewFileResult::kFailed;
+  }
+  if (made != NewFileResult::kMade) {
+    RaiseCannotCreate(path);
+  }
+  if (!WriteAndClose(&file, temporary, bytes, true)) {
+    RemoveFile(temporary);
+    RaiseFailure(kWriteError, "Stream write error");
+  }
+  const bool replaced =
+      DiskChangeAllowed("ReplaceWithFile", path) &&
+      (exists ? ReplaceWithFile(path, temporary) : RenameFile(temporary, path, true));
+  if (!replaced) {
+    RemoveFile(temporary);
+    RaiseCannotCreate(path);
+  }
+}
+
+}  // namespace orx

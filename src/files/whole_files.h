@@ -1,0 +1,16 @@
+// Files written as a whole: created anew, or replaced through a file written beside them.
+#pragma once
+
+#include <string>
+
+namespace orx {
+
+// Creates the file anew (replacing any) and writes the bytes in one piece, without sharing.
+// Raises EFCreateError "Cannot create file %s", or EWriteError "Stream write error".
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Replaces the file's content in one step: the bytes go to a temporary file in the same directory,
+// are flushed to disk, and the temporary file then takes the file's place. On failure the old file
+// is untouched and no temporary file remains; the failures raised are those of WriteFileBytes.
+void ReplaceFileBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace orx
