@@ -106,7 +106,7 @@ int RunProgram(int argc, char** argv) {
     if (arguments.empty() || AsksForHelp(arguments)) {
       ShowSyntax();
     } else {
-      RunConfiguration();
+      RunConfiguration(ParseOptions(arguments));
     }
   } catch (const RaisedFailure& failure) {
     WriteFailure(failure.kind(), failure.codeOffset(), failure.what());

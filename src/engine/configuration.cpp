@@ -1,6 +1,5 @@
 #include "engine/configuration.h"
 
-#include "console/options.h"
 #include "engine/report.h"
 #include "files/file_operations.h"
 #include "files/month_compare.h"
@@ -42,8 +41,7 @@ std::string DirectoryFailure(const std::string& directory) {
 
 }  // namespace
 
-void RunConfiguration() {
-  const Options options = ParseOptions();
+void RunConfiguration(const Options& options) {
   const std::string currentRedirection = ReadRedirection(options.installDirectory);
   const bool copySharedFiles = options.copySharedFiles &&
                                !HasSharedFileSet(options.serverDirectory) &&
