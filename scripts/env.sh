@@ -1,4 +1,5 @@
-# Shared by the scripts: where things are, and the private Wine set-up for the Windows build.
+# Shared by the scripts: where things are, the private Wine set-up for the Windows build, and how
+# a preset is built.
 # shellcheck shell=bash
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINE_LOADER=/usr/lib/wine/wine64
@@ -8,29 +9,6 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
 export WINEARCH=win64
 export LC_ALL=en_US.UTF-8
-
-# Installs the given packages where they are missing (by default, what the builds need), and the
-# locale the tests run in.
-ensure_packages() {
-  local wanted=("$@")
-  [ ${#wanted[@]} -gt 0 ] ||
-    wanted=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine64 googletest locales valgrind)
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  local missing=()
-  for package in "${wanted[@]}"; do
-    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-  fi
-  if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
-    $sudo sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
-    $sudo locale-gen >/dev/null
-  fi
-}
 
 # Creates the private Wine prefix once, before any Windows program runs in it.
 ensure_wine_prefix() {
@@ -71,44 +49,9 @@ stop_wine_server() {
   "$WINE_SERVER" -k >/dev/null 2>&1 || true
 }
 
-# Windows refuses every user a write into a read-only file; Wine run as root does not (it writes
-# where the Unix root may). Run as root, the scripts therefore run the Windows build's suites once
-# more as this unprivileged user, in a prefix of its own.
+# The system user that the Windows suites run as once more when the scripts run as root
+# (scripts/provision creates it, tests/run_as_unprivileged_user uses it).
 UNPRIVILEGED_USER=orxtest
-
-# Runs the Windows build's unit and scenario suites as the unprivileged user, who must be refused
-# writes into read-only files. The binaries are copied to a scratch area the user owns, since the
-# checkout may lie where only root can reach.
-run_windows_suites_unprivileged() {
-  # useradd and runuser live in sbin, which a non-login root shell may not have on its path.
-  local PATH="$PATH:/usr/sbin:/sbin"
-  if ! id -u "$UNPRIVILEGED_USER" >/dev/null 2>&1; then
-    useradd --system --user-group --no-create-home --home-dir /nonexistent \
-      --shell /usr/sbin/nologin "$UNPRIVILEGED_USER"
-  fi
-  local area
-  area=$(mktemp -d /tmp/orxconfig-unprivileged.XXXXXX)
-  cp build/windows/orxconfigc.exe build/windows/src/orx_unit_tests.exe \
-    build/windows/tests/orx_scenario_tests.exe "$area/"
-  chown -R "$UNPRIVILEGED_USER:" "$area"
-  chmod 755 "$area"
-  local as_user=(runuser -u "$UNPRIVILEGED_USER" -- env HOME="$area" WINEPREFIX="$area/wineprefix"
-    ORX_REQUIRE_READ_ONLY_REFUSAL=1 ORX_PROGRAM="z:${area//\//\\}\\orxconfigc.exe")
-  local status=0
-  (
-    cd "$area"
-    "${as_user[@]}" "$WINE_LOADER" wineboot -i >/dev/null 2>&1 || true
-    "${as_user[@]}" "$WINE_SERVER" -p
-    "${as_user[@]}" "$WINE_LOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
-    for suite in orx_unit_tests orx_scenario_tests; do
-      echo "--- $suite as $UNPRIVILEGED_USER"
-      "${as_user[@]}" "$WINE_LOADER" "$area/$suite.exe" --gtest_brief=1 || exit 1
-    done
-  ) || status=1
-  "${as_user[@]}" "$WINE_SERVER" -k >/dev/null 2>&1 || true
-  rm -rf "$area"
-  return $status
-}
 
 # Mounts a small volume of its own (root only) and exports it as ORX_SMALL_VOLUME, so that the
 # tests of a full disk run; it is unmounted when the calling script exits. Without it they skip.

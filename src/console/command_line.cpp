@@ -1,7 +1,5 @@
 #include "console/command_line.h"
 
-#include "files/platform.h"
-
 namespace orx {
 
 namespace {
@@ -72,18 +70,6 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     }
     arguments.push_back(token);
   }
-}
-
-int ArgumentCount() {
-  return static_cast<int>(SplitCommandLine(CommandLineText()).size());
-}
-
-std::string Argument(int i) {
-  const std::vector<std::string> arguments = SplitCommandLine(CommandLineText());
-  if (i < 1 || i > static_cast<int>(arguments.size())) {
-    return std::string();
-  }
-  return arguments[static_cast<std::size_t>(i - 1)];
 }
 
 }  // namespace orx

@@ -12,9 +12,5 @@ inline constexpr std::size_t kMaximumArgumentLength = 4096;
 // The arguments of a command line (the program's own name not included), up to the first empty
 // token. A pure function of the text.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
-// The number of the process's arguments.
-int ArgumentCount();
-// The process's i-th argument, i from 1 to ArgumentCount().
-std::string Argument(int i);
 
 }  // namespace orx

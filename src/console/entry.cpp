@@ -39,17 +39,12 @@ std::uint32_t EntryOffset() {
   return CodeOffsetOf(reinterpret_cast<const void*>(&RunProgram));
 }
 
-}  // namespace
-
-std::string ProgramTitle() {
-  return std::string("Ormatide - Workgroup Configuration Version ") + ORX_VERSION_TEXT +
-         " (Console)";
-}
-
+// As many "-" as the title has characters.
 std::string RuleLine(const std::string& title) {
   return std::string(title.size(), '-');
 }
 
+// The nine-line syntax screen as one text (no final line end).
 std::string SyntaxText() {
   const char* const pieces[] = {
       "SYNTAX   ",
@@ -76,6 +71,13 @@ std::string SyntaxText() {
     text += piece;
   }
   return text;
+}
+
+}  // namespace
+
+std::string ProgramTitle() {
+  return std::string("Ormatide - Workgroup Configuration Version ") + ORX_VERSION_TEXT +
+         " (Console)";
 }
 
 void ShowSyntax() {
@@ -106,7 +108,7 @@ int RunProgram(int argc, char** argv) {
     if (arguments.empty() || AsksForHelp(arguments)) {
       ShowSyntax();
     } else {
-      RunConfiguration();
+      RunConfiguration(ParseOptions(arguments));
     }
   } catch (const RaisedFailure& failure) {
     WriteFailure(failure.kind(), failure.codeOffset(), failure.what());

@@ -9,10 +9,6 @@ namespace orx {
 
 // "Ormatide - Workgroup Configuration Version 3.0 (Console)".
 std::string ProgramTitle();
-// As many "-" as the title has characters.
-std::string RuleLine(const std::string& title);
-// The nine-line syntax screen as one text (no final line end).
-std::string SyntaxText();
 // Writes the syntax screen as one line.
 void ShowSyntax();
 // The default failure text: "Exception <kind> in module <module> at <offset>." LF message ".".

@@ -2,22 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "files/console_output.h"
 #include "files/raised_failure.h"
-#include "program_texts.h"
 
 namespace orx {
 namespace {
-
-TEST(Entry, RuleLineMatchesTheTitle) {
-  EXPECT_EQ(ProgramTitle(), "Ormatide - Workgroup Configuration Version 3.0 (Console)");
-  EXPECT_EQ(RuleLine(ProgramTitle()), std::string(ProgramTitle().size(), '-'));
-  EXPECT_EQ(RuleLine("abc"), "---");
-}
-
-TEST(Entry, SyntaxScreenIsNineLines) {
-  EXPECT_EQ(SyntaxText(), testing::kSyntaxLines);
-}
 
 TEST(Entry, FailureTextForEachKind) {
   struct Row {
@@ -44,24 +32,6 @@ TEST(Entry, FailureTextForEachKind) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.kind);
     EXPECT_EQ(FailureText(row.kind, "orxconfigc.exe", row.offset, row.message), row.expected);
-  }
-}
-
-TEST(Entry, ConsoleErrorMessagesByCode) {
-  const std::pair<unsigned, const char*> rows[] = {
-      {2, "File not found"},
-      {3, "Invalid filename"},
-      {4, "Too many open files"},
-      {5, "File access denied"},
-      {100, "Read beyond end of file"},
-      {101, "Disk full"},
-      {106, "Invalid numeric input"},
-      {6, "I/O error 6"},
-      {112, "I/O error 112"},
-  };
-  for (const auto& [code, message] : rows) {
-    SCOPED_TRACE(code);
-    EXPECT_EQ(InOutErrorMessage(code), message);
   }
 }
 

@@ -1,25 +1,11 @@
 #include "console/options.h"
 
-#include "console/command_line.h"
 #include "files/file_operations.h"
 #include "files/paths.h"
 #include "files/platform.h"
 #include "files/text.h"
 
 namespace orx {
-
-namespace {
-
-std::vector<std::string> ProcessArguments() {
-  std::vector<std::string> arguments;
-  const int count = ArgumentCount();
-  for (int i = 1; i <= count; ++i) {
-    arguments.push_back(Argument(i));
-  }
-  return arguments;
-}
-
-}  // namespace
 
 std::string DefaultInstallDirectory() {
   const std::string candidate =
@@ -59,10 +45,6 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     }
   }
   return options;
-}
-
-Options ParseOptions() {
-  return ParseOptions(ProcessArguments());
 }
 
 bool AsksForHelp(const std::vector<std::string>& arguments) {

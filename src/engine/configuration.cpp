@@ -1,6 +1,5 @@
 #include "engine/configuration.h"
 
-#include "console/options.h"
 #include "engine/report.h"
 #include "files/file_operations.h"
 #include "files/month_compare.h"
@@ -14,6 +13,19 @@
 namespace orx {
 
 namespace {
+
+// The working values of one Configure: the normalised request and what its phases found and did.
+struct ConfigurationRun {
+  ConfigurationRequest request;
+  bool serverPrepared = false;
+  bool redirectionPrepared = false;
+  std::string source;    // where the user's data live before the run
+  std::string target;    // where they are to live after it
+  std::string failure;   // the first failure found; empty while there is none
+  std::string copiedTo;  // the target, once the data have been copied to it
+
+  bool BothPrepared() const { return serverPrepared && redirectionPrepared; }
+};
 
 std::string Normalised(const std::string& directory) {
   return LowerCase(WithTrailingBackslash(directory));
@@ -43,137 +55,203 @@ bool CopyIfPresent(const std::string& source, const std::string& target) {
   return !IsFile(source) || CopyOneFile(source, target);
 }
 
+// Every directory lower case with one trailing backslash (so that equal texts mean the same
+// directory); without a server no shared files and no rights; /a wins over /x.
+ConfigurationRequest NormalisedRequest(ConfigurationRequest request) {
+  request.installDirectory = Normalised(request.installDirectory);
+  request.serverDirectory = Normalised(request.serverDirectory);
+  request.currentRedirection = Normalised(request.currentRedirection);
+  request.newRedirection = Normalised(request.newRedirection);
+  if (request.serverDirectory.empty()) {
+    request.copySharedFiles = false;
+    request.userAdministratorRights = false;
+    request.administratorOnlyRights = false;
+  }
+  if (request.userAdministratorRights) {
+    request.administratorOnlyRights = false;
+  }
+  return request;
+}
+
+// Makes the Data directories of the server and of the new redirection, and chooses where the data
+// come from and go to. It runs before the checks, so a run that fails one may leave them made.
+ConfigurationRun Prepare(const ConfigurationRequest& request) {
+  ConfigurationRun run;
+  run.request = NormalisedRequest(request);
+  const ConfigurationRequest& normalised = run.request;
+  run.serverPrepared = EnsureDataDirectory(normalised.serverDirectory);
+  run.redirectionPrepared = EnsureDataDirectory(normalised.newRedirection);
+  // A current redirection without files holds no data to move.
+  run.source = !normalised.currentRedirection.empty() && TreeHasFiles(normalised.currentRedirection)
+                   ? normalised.currentRedirection
+                   : normalised.installDirectory;
+  run.target =
+      !normalised.newRedirection.empty() ? normalised.newRedirection : normalised.installDirectory;
+  return run;
+}
+
+// The first rule the directories break; empty when they keep all. The current redirection takes
+// part in none.
+std::string Check(const ConfigurationRequest& request) {
+  if (request.installDirectory.empty()) {
+    return "Installation path is required";
+  }
+  if (request.installDirectory == request.serverDirectory) {
+    return "Installation and server paths must be different";
+  }
+  if (request.installDirectory == request.newRedirection) {
+    return "Installation and redirection paths must be different";
+  }
+  if (!request.newRedirection.empty() && request.serverDirectory == request.newRedirection) {
+    return "Server and redirection paths must be different";
+  }
+  return std::string();
+}
+
+// Backs up what the target holds, then copies the data tree, the settings file and the
+// installation marker from the source.
+void MoveData(ConfigurationRun& run) {
+  if (!run.failure.empty() || !run.request.copyData || !run.BothPrepared() ||
+      run.source == run.target) {
+    return;
+  }
+  if (TreeHasFiles(run.target) && !BackupDirectory(run.target, run.target)) {
+    run.failure = "File backup of \"" + run.target + "\" failed.";
+    return;
+  }
+  if (!CopyTree(DataDirectoryOf(run.source), DataDirectoryOf(run.target), "")) {
+    run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
+    return;
+  }
+  // Only after a backup and a complete data copy may the target's settings file be replaced. The
+  // settings file and the marker belong to the data: a move without them is no move.
+  if (!CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) ||
+      !CopyIfPresent(run.source + kInstallationMarker, run.target + kInstallationMarker)) {
+    run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
+    return;
+  }
+  run.copiedTo = run.target;
+}
+
+// Removes Redirect from the source's and the target's own settings files, then sets it in the
+// install directory's to the new redirection, or removes it there too.
+void RecordRedirection(const ConfigurationRun& run) {
+  const ConfigurationRequest& request = run.request;
+  // A redirection is recorded only once both directories are prepared (and the data moved).
+  if (!run.failure.empty() || !run.BothPrepared() ||
+      (request.newRedirection.empty() && request.currentRedirection.empty())) {
+    return;
+  }
+  WriteRedirection(run.source, "");
+  WriteRedirection(run.target, "");
+  WriteRedirection(request.installDirectory,
+                   request.newRedirection.empty() ? std::string() : run.target);
+}
+
+// Copies those of the two shared data files and the source's settings file that the server lacks,
+// stopping at the first copy that fails. What the server already holds is the workgroup's and
+// stays; another workstation may be placing the same files at this moment.
+bool CopySharedFiles(const std::string& source, const std::string& server) {
+  const std::string from = DataDirectoryOf(source);
+  const std::string to = DataDirectoryOf(server);
+  const ExistingFile keep = ExistingFile::kKeep;
+  return CopyOneFile(from + kClientProjectFile, to + kClientProjectFile, keep) &&
+         CopyOneFile(from + kCategoryActivityFile, to + kCategoryActivityFile, keep) &&
+         CopyOneFile(source + kSettingsFileName, server + kSettingsFileName, keep);
+}
+
+// ServerPath and ServerAdmin as the request asks, each removed (with an emptied Server section)
+// when it asks for none.
+void WriteServerKeys(SettingsDocument& settings, const ConfigurationRequest& request) {
+  if (!request.serverDirectory.empty()) {
+    settings.WriteText(kServerSection, kServerPathKey,
+                       WithoutTrailingBackslash(request.serverDirectory));
+  } else {
+    RemoveKeyAndPrune(settings, kServerSection, kServerPathKey);
+  }
+  if (request.userAdministratorRights) {
+    settings.WriteNumber(kServerSection, kServerAdminKey, 2);
+  } else if (request.administratorOnlyRights) {
+    settings.WriteNumber(kServerSection, kServerAdminKey, 1);
+  } else {
+    RemoveKeyAndPrune(settings, kServerSection, kServerAdminKey);
+  }
+}
+
+// Copies the shared files to the server when asked, then writes the server keys into the
+// effective settings file, which the recorded redirection has already chosen. The server's copy
+// of the settings file therefore lacks this run's keys; a failed copy still writes them.
+void WriteServerSettings(ConfigurationRun& run) {
+  if (!run.failure.empty() || !run.BothPrepared()) {
+    return;
+  }
+  SettingsDocument settings = OpenEffectiveSettings(run.request.installDirectory);
+  if (run.request.copySharedFiles && !CopySharedFiles(run.source, run.request.serverDirectory)) {
+    run.failure = "Could not copy shared data files to server location";
+  }
+  WriteServerKeys(settings, run.request);
+  settings.Save();
+}
+
 std::string DirectoryFailure(const std::string& directory) {
   return "The network directory \"" + directory + "\" (or a sub-directory) could not be created.";
 }
 
+// Names the directory that could not be prepared (the server's first), when nothing else failed.
+void ReportUnpreparedDirectory(ConfigurationRun& run) {
+  if (!run.failure.empty()) {
+    return;
+  }
+  if (!run.serverPrepared) {
+    run.failure = DirectoryFailure(run.request.serverDirectory);
+  } else if (!run.redirectionPrepared) {
+    run.failure = DirectoryFailure(run.request.newRedirection);
+  }
+}
+
+ConfigurationOutcome OutcomeOf(const ConfigurationRun& run) {
+  RunSummary summary;
+  summary.failureMessage = run.failure;
+  summary.serverDirectory = run.request.serverDirectory;
+  summary.currentRedirection = run.request.currentRedirection;
+  summary.newRedirection = run.request.newRedirection;
+  summary.userAdministratorRights = run.request.userAdministratorRights;
+  summary.administratorOnlyRights = run.request.administratorOnlyRights;
+  summary.copySharedFiles = run.request.copySharedFiles;
+  summary.copiedToDirectory = run.copiedTo;
+  ConfigurationOutcome outcome;
+  (run.failure.empty() ? outcome.successText : outcome.failureText) = BuildReport(summary);
+  return outcome;
+}
+
 }  // namespace
 
-void RunConfiguration() {
-  const Options options = ParseOptions();
-  const std::string currentRedirection = ReadRedirection(options.installDirectory);
-  const bool copySharedFiles = options.copySharedFiles &&
-                               !HasSharedFileSet(options.serverDirectory) &&
-                               HasSharedFileSet(options.installDirectory);
-  const bool copyData = DecideCopyData(options, currentRedirection);
-  const ConfigurationOutcome outcome =
-      Configure(options.installDirectory, options.serverDirectory, currentRedirection,
-                options.redirectionDirectory, copySharedFiles, options.userAdministratorRights,
-                options.administratorOnlyRights, copyData);
+void RunConfiguration(const Options& options) {
+  ConfigurationRequest request;
+  request.installDirectory = options.installDirectory;
+  request.serverDirectory = options.serverDirectory;
+  request.currentRedirection = ReadRedirection(options.installDirectory);
+  request.newRedirection = options.redirectionDirectory;
+  request.copySharedFiles = options.copySharedFiles && !HasSharedFileSet(options.serverDirectory) &&
+                            HasSharedFileSet(options.installDirectory);
+  request.userAdministratorRights = options.userAdministratorRights;
+  request.administratorOnlyRights = options.administratorOnlyRights;
+  request.copyData = DecideCopyData(options, request.currentRedirection);
+  const ConfigurationOutcome outcome = Configure(request);
   ShowResult(outcome.failureText, outcome.successText);
 }
 
-ConfigurationOutcome Configure(std::string installDirectory, std::string serverDirectory,
-                               std::string currentRedirection, std::string newRedirection,
-                               bool copySharedFiles, bool userAdministratorRights,
-                               bool administratorOnlyRights, bool copyData) {
-  std::string failure;
-  std::string copiedTo;
-
-  if (serverDirectory.empty()) {
-    copySharedFiles = false;
-    userAdministratorRights = false;
-    administratorOnlyRights = false;
-  } else {
-    serverDirectory = Normalised(serverDirectory);
-  }
-  installDirectory = Normalised(installDirectory);
-  currentRedirection = Normalised(currentRedirection);
-  newRedirection = Normalised(newRedirection);
-
-  // The Data directories are prepared before the checks, so a failed check may leave them made.
-  const bool serverPrepared = EnsureDataDirectory(serverDirectory);
-  const bool redirectionPrepared = EnsureDataDirectory(newRedirection);
-  const bool prepared = serverPrepared && redirectionPrepared;
-
-  if (userAdministratorRights) {
-    administratorOnlyRights = false;
-  }
-
-  const std::string source = !currentRedirection.empty() && TreeHasFiles(currentRedirection)
-                                 ? currentRedirection
-                                 : installDirectory;
-  const std::string target = !newRedirection.empty() ? newRedirection : installDirectory;
-
-  if (installDirectory.empty()) {
-    failure = "Installation path is required";
-  } else if (installDirectory == serverDirectory) {
-    failure = "Installation and server paths must be different";
-  } else if (installDirectory == newRedirection) {
-    failure = "Installation and redirection paths must be different";
-  } else if (!newRedirection.empty() && serverDirectory == newRedirection) {
-    failure = "Server and redirection paths must be different";
-  }
-
-  if (failure.empty() && copyData && prepared && source != target) {
-    if (TreeHasFiles(target) && !BackupDirectory(target, target)) {
-      failure = "File backup of \"" + target + "\" failed.";
-    }
-    if (failure.empty() && !CopyTree(DataDirectoryOf(source), DataDirectoryOf(target), "")) {
-      failure = "File copy from \"" + source + "\" to \"" + target + "\" failed.";
-    }
-    // Without a backup or a complete data copy the target's settings file must stay as it was.
-    // The settings file and the marker belong to the data: a move without them is no move.
-    if (failure.empty() &&
-        !(CopyIfPresent(source + kSettingsFileName, target + kSettingsFileName) &&
-          CopyIfPresent(source + kInstallationMarker, target + kInstallationMarker))) {
-      failure = "File copy from \"" + source + "\" to \"" + target + "\" failed.";
-    }
-    if (failure.empty()) {
-      copiedTo = target;
-    }
-  }
-
-  // A redirection is recorded only once both directories are prepared (and the data moved).
-  if (failure.empty() && prepared && (!newRedirection.empty() || !currentRedirection.empty())) {
-    WriteRedirection(source, "");
-    WriteRedirection(target, "");
-    WriteRedirection(installDirectory, newRedirection.empty() ? std::string() : target);
-  }
-
-  if (prepared && failure.empty()) {
-    SettingsDocument settings = OpenEffectiveSettings(installDirectory);
-    if (copySharedFiles) {
-      const std::string from = DataDirectoryOf(source);
-      const std::string to = DataDirectoryOf(serverDirectory);
-      // What the server already holds is the workgroup's and stays; another workstation may be
-      // placing the same files at this moment.
-      const ExistingFile keep = ExistingFile::kKeep;
-      const bool copied =
-          CopyOneFile(from + kClientProjectFile, to + kClientProjectFile, keep) &&
-          CopyOneFile(from + kCategoryActivityFile, to + kCategoryActivityFile, keep) &&
-          CopyOneFile(source + kSettingsFileName, serverDirectory + kSettingsFileName, keep);
-      if (!copied) {
-        failure = "Could not copy shared data files to server location";
-      }
-    }
-    if (!serverDirectory.empty()) {
-      settings.WriteText("Server", "ServerPath", WithoutTrailingBackslash(serverDirectory));
-    } else {
-      RemoveKeyAndPrune(settings, "Server", "ServerPath");
-    }
-    if (userAdministratorRights) {
-      settings.WriteNumber("Server", "ServerAdmin", 2);
-    } else if (administratorOnlyRights) {
-      settings.WriteNumber("Server", "ServerAdmin", 1);
-    } else {
-      RemoveKeyAndPrune(settings, "Server", "ServerAdmin");
-    }
-    settings.Save();
-  }
-
-  if (failure.empty() && !serverPrepared) {
-    failure = DirectoryFailure(serverDirectory);
-  } else if (failure.empty() && !redirectionPrepared) {
-    failure = DirectoryFailure(newRedirection);
-  }
-
-  const std::string report =
-      BuildReport(failure, serverDirectory, currentRedirection, newRedirection,
-                  userAdministratorRights, administratorOnlyRights, copySharedFiles, copiedTo);
-  ConfigurationOutcome outcome;
-  (failure.empty() ? outcome.successText : outcome.failureText) = report;
-  return outcome;
+// The phases run in this order because each reads what the ones before wrote. Once a failure is
+// found the later phases change nothing, apart from the server keys that follow a failed
+// shared-file copy.
+ConfigurationOutcome Configure(const ConfigurationRequest& request) {
+  ConfigurationRun run = Prepare(request);
+  run.failure = Check(run.request);
+  MoveData(run);
+  RecordRedirection(run);
+  WriteServerSettings(run);
+  ReportUnpreparedDirectory(run);
+  return OutcomeOf(run);
 }
 
 }  // namespace orx

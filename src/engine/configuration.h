@@ -6,18 +6,39 @@
 
 namespace orx {
 
+// The switches of a configuration run, as the command line gave them.
+struct Options {
+  std::string installDirectory;          // /v: the install/data directory
+  std::string serverDirectory;           // /s: the workgroup server directory
+  std::string redirectionDirectory;      // /r: the directory the user's files are redirected to
+  bool userAdministratorRights = false;  // /a
+  bool administratorOnlyRights = false;  // /x
+  bool copySharedFiles = false;          // /d
+};
+
+// One configuration as Configure applies it: the switches after the driver's look at the disk.
+// Directories may come in any letter case, with or without their trailing backslash.
+struct ConfigurationRequest {
+  std::string installDirectory;
+  std::string serverDirectory;           // empty: no server, and its keys are removed
+  std::string currentRedirection;        // the redirection in force before the run; empty: none
+  std::string newRedirection;            // /r; empty: the data are to live in the install dir
+  bool copySharedFiles = false;          // /d, kept only when the server lacks the shared files
+  bool userAdministratorRights = false;  // /a
+  bool administratorOnlyRights = false;  // /x
+  bool copyData = true;                  // the user's data are to be copied to their new place
+};
+
 // The two texts a configuration ends with; exactly one is non-empty.
 struct ConfigurationOutcome {
   std::string failureText;
   std::string successText;
 };
 
-// Parses the switches, decides on shared files and data, configures and prints the report.
-void RunConfiguration();
+// Decides on shared files and data from the switches and the disk, configures and prints the
+// report.
+void RunConfiguration(const Options& options);
 // Applies one configuration to the disk and composes its report.
-ConfigurationOutcome Configure(std::string installDirectory, std::string serverDirectory,
-                               std::string currentRedirection, std::string newRedirection,
-                               bool copySharedFiles, bool userAdministratorRights,
-                               bool administratorOnlyRights, bool copyData);
+ConfigurationOutcome Configure(const ConfigurationRequest& request);
 
 }  // namespace orx

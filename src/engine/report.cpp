@@ -5,29 +5,26 @@
 
 namespace orx {
 
-std::string BuildReport(const std::string& failureMessage, const std::string& serverDirectory,
-                        const std::string& currentRedirection, const std::string& newRedirection,
-                        bool userAdministratorRights, bool administratorOnlyRights,
-                        bool copySharedFiles, const std::string& copiedToDirectory) {
-  if (!failureMessage.empty()) {
-    return "Ormatide configuration failed.\r\n" + failureMessage;
+std::string BuildReport(const RunSummary& summary) {
+  if (!summary.failureMessage.empty()) {
+    return "Ormatide configuration failed.\r\n" + summary.failureMessage;
   }
-  const std::string server = LowerCase(serverDirectory);
-  const std::string current = LowerCase(currentRedirection);
-  const std::string next = LowerCase(newRedirection);
-  const std::string copiedTo = LowerCase(copiedToDirectory);
+  const std::string server = LowerCase(summary.serverDirectory);
+  const std::string current = LowerCase(summary.currentRedirection);
+  const std::string next = LowerCase(summary.newRedirection);
+  const std::string copiedTo = LowerCase(summary.copiedToDirectory);
 
   std::string report = "Ormatide has been configured on this machine.\r\n";
   const auto addLine = [&report](const std::string& line) { report += "\r\n" + line; };
   if (!server.empty()) {
     addLine("Workgroup server configured at \"" + server + "\"");
   }
-  if (copySharedFiles) {
+  if (summary.copySharedFiles) {
     addLine("Shared files for the workgroup have been copied to the server.");
   }
-  if (userAdministratorRights) {
+  if (summary.userAdministratorRights) {
     addLine("User administrator rights for server data have been assigned.");
-  } else if (administratorOnlyRights) {
+  } else if (summary.administratorOnlyRights) {
     addLine("Administrator only rights for server data have been assigned.");
   } else {
     addLine("No administrator rights for server data have been assigned.");

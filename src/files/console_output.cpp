@@ -63,8 +63,7 @@ void Put(ConsoleOutput& output, const char* data, std::size_t size) {
   }
 }
 
-}  // namespace
-
+// The message of a failed console write with the platform's error code.
 std::string InOutErrorMessage(unsigned code) {
   switch (code) {
     case 2:
@@ -85,6 +84,8 @@ std::string InOutErrorMessage(unsigned code) {
       return "I/O error " + std::to_string(code);
   }
 }
+
+}  // namespace
 
 void LineWrite(const std::string& text) {
   ConsoleOutput& output = Output();

@@ -9,8 +9,6 @@ namespace orx {
 void LineWrite(const std::string& text);
 // Hands what is buffered to the platform; a failure here is not reported.
 void FlushOutput();
-// The message of a failed console write with the platform's error code.
-std::string InOutErrorMessage(unsigned code);
 // Forgets a recorded output error, so that one more text (the failure text) can be tried.
 void ClearOutputError();
 

@@ -6,10 +6,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "files/integer.h"
 #include "files/paths.h"
 #include "files/platform.h"
 #include "files/text.h"
-#include "settings/settings_document.h"
 
 namespace orx {
 
@@ -260,11 +260,6 @@ bool IsMonthFileName(const std::string& path) {
     return false;
   }
   return IsInteger(name.substr(0, 4)) && IsInteger(name.substr(5, 2));
-}
-
-bool IsInteger(const std::string& text) {
-  std::int32_t ignored = 0;
-  return ParseInteger(text, &ignored);
 }
 
 }  // namespace orx

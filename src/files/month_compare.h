@@ -18,7 +18,5 @@ int CompareMonthData(const std::string& first, const std::string& second);
 // True for a name of 11 characters: four IsInteger characters, "-", two IsInteger characters and
 // ".txt" in any letter case.
 bool IsMonthFileName(const std::string& path);
-// True exactly when ParseInteger accepts text.
-bool IsInteger(const std::string& text);
 
 }  // namespace orx

@@ -52,23 +52,6 @@ TEST(IsMonthFileName, AcceptsYearDashMonthTxtByTheIntegerRule) {
   }
 }
 
-TEST(IsInteger, FollowsTheSettingsIntegerRule) {
-  struct Row {
-    const char* text;
-    bool expected;
-  };
-  const Row rows[] = {
-      {" 202", true}, {"+202", true}, {"-001", true}, {"$7E8", true},  {"0x7E", true},
-      {"x1", true},   {"X1", true},   {"   7", true}, {"ffff", false}, {"", false},
-      {" ", false},   {"-", false},   {"$", false},   {"0x", false},   {"2 0", false},
-      {"-$1", false}, {"12 ", false}, {"\t1", false}, {"+-1", false},  {"0a", false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(std::string("\"") + row.text + "\"");
-    EXPECT_EQ(IsInteger(row.text), row.expected);
-  }
-}
-
 TEST(CompareMonthData, GivesTheResultCodeOfWhatEachSideLacks) {
   struct Row {
     const char* name;

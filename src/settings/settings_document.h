@@ -33,7 +33,7 @@ class SettingsDocument {
   // either is missing. An empty value is the empty text, not the default.
   std::string ReadText(const std::string& section, const std::string& key,
                        const std::string& defaultValue) const;
-  // ParseInteger of ReadText(section, key, ""); defaultValue when that fails.
+  // ParseInteger (files/integer.h) of ReadText(section, key, ""); defaultValue when that fails.
   std::int32_t ReadNumber(const std::string& section, const std::string& key,
                           std::int32_t defaultValue) const;
   // Replaces the first key line named key with key + "=" + value, or appends that line; a missing
@@ -68,11 +68,5 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
 // Loads the file when it exists as a file, else gives an empty document. Raises EFOpenError
 // "Cannot open file %s" when the file exists but cannot be read.
 SettingsDocument OpenSettingsDocument(const std::string& fileName);
-
-// The store's integer rule: leading blanks, then decimal with an optional sign, or hexadecimal
-// after
-// "$", "x", "X" or "0x"/"0X" (up to FFFFFFFF, read as 32-bit two's complement), nothing after.
-// True and *value set on success; false and *value untouched otherwise.
-bool ParseInteger(const std::string& text, std::int32_t* value);
 
 }  // namespace orx

@@ -16,14 +16,6 @@
 namespace orx::testing {
 namespace {
 
-const Tree kInstallation = {
-    {"orx.ini", "[Setup]\r\nVersion=3\r\n"},
-    {"orx.inf", "Ormatide 3.0\r\n"},
-    {"Data\\ClientProject.txt", "Acme;Project A\r\n"},
-    {"Data\\CategoryActivity.txt", "Design;Drawing\r\n"},
-    {"Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
-};
-
 // The tree without its dated backup folders.
 Tree WithoutBackups(const Tree& tree) {
   Tree rest;
@@ -34,18 +26,6 @@ Tree WithoutBackups(const Tree& tree) {
     }
   }
   return rest;
-}
-
-// A regular expression matching the text literally.
-std::string Literal(const std::string& text) {
-  return std::regex_replace(text, std::regex(R"([-()\\.\[\]{}^$*+?|])"), "\\$&");
-}
-
-// The default failure text for a raised failure of that kind and message.
-std::regex FailureText(const std::string& kind, const std::string& message) {
-  return std::regex(Literal(kBanner) + "Exception " + kind +
-                    " in module orxconfigc(\\.exe)? at [0-9A-F]{8}\\.\n" + Literal(message) +
-                    "\\.\r\n");
 }
 
 using BadInputScenario = SandboxScenario;
@@ -88,7 +68,8 @@ TEST_F(BadInputScenario, SettingsFileThatIsADirectoryCannotBeCreated) {
 
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_TRUE(std::regex_match(
-      result.output, FailureText("EFCreateError", "Cannot create file " + Dir("inst") + "orx.ini")))
+      result.output,
+      FailureTextPattern("EFCreateError", "Cannot create file " + Dir("inst") + "orx.ini")))
       << result.output;
   EXPECT_EQ(ReadTree(Dir("inst")), WithDirectories(installation));
 }
@@ -109,8 +90,8 @@ TEST_F(BadInputScenario, SettingsFileHeldOpenWithoutSharingCannotBeOpened) {
   CloseHandle(held);
 
   EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_TRUE(
-      std::regex_match(result.output, FailureText("EFOpenError", "Cannot open file " + settings)))
+  EXPECT_TRUE(std::regex_match(result.output,
+                               FailureTextPattern("EFOpenError", "Cannot open file " + settings)))
       << result.output;
   EXPECT_EQ(ReadTree(Dir("inst")), WithDirectories(kInstallation));
   EXPECT_EQ(ReadTree(Dir("server")), Tree{});
@@ -119,7 +100,7 @@ TEST_F(BadInputScenario, SettingsFileHeldOpenWithoutSharingCannotBeOpened) {
 }
 
 TEST_F(BadInputScenario, MonthFileThatIsADirectoryFailsTheCopyAndKeepsTheTarget) {
-  WriteTree(Dir("inst"), Replaced(kInstallation, {{"Data\\2024-02.txt\\", ""}}));
+  WriteTree(Dir("inst"), Replaced(kInstallation, {{"Data\\2024-03.txt\\", ""}}));
   const Tree there = {{"Data\\2024-01.txt\\", ""}};
   WriteTree(Dir("redir"), there);
 
@@ -128,10 +109,10 @@ TEST_F(BadInputScenario, MonthFileThatIsADirectoryFailsTheCopyAndKeepsTheTarget)
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.output, FailureReport(DataCopyFailed(Dir("inst"), Dir("redir"))));
   EXPECT_EQ(ReadTree(Dir("inst")),
-            WithDirectories(Replaced(kInstallation, {{"Data\\2024-02.txt\\", ""}})));
+            WithDirectories(Replaced(kInstallation, {{"Data\\2024-03.txt\\", ""}})));
   // The source's folder of that name is copied as a folder; the target's own one stays.
   EXPECT_EQ(WithoutBackups(ReadTree(Dir("redir"))),
-            WithDirectories(Replaced(there, {{"Data\\2024-02.txt\\", ""}})));
+            WithDirectories(Replaced(there, {{"Data\\2024-03.txt\\", ""}})));
   EXPECT_EQ(ReadFile(Dir("inst") + "orx.ini"), kInstallation.at("orx.ini"));
 }
 
@@ -142,7 +123,8 @@ TEST_F(BadInputScenario, MonthDataWithMegabyteLinesIsCopiedAndCompared) {
   // The same lines in another order: nothing to copy there.
   WriteTree(Dir("same"), {{"orx.inf", "Ormatide 3.0\r\n"},
                           {"Data\\2024-01.txt", longLine.substr(0, 500000) + "\r\n" +
-                                                    "2024-01-03;Acme;6\r\n" + longLine}});
+                                                    "2024-01-03;Acme;6\r\n" + longLine},
+                          {"Data\\2024-02.txt", kInstallation.at("Data\\2024-02.txt")}});
 
   const ProgramResult moved = Run({"/v" + Dir("inst"), "/r" + Dir("redir")});
   EXPECT_EQ(moved.exitStatus, 0);
@@ -177,8 +159,8 @@ TEST_F(BadInputScenario, SettingsFilesAtAndBeyondTheNarrowPathLimitAreSaved) {
 
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.output, Report(kConfigured, {kNoRights}));
-    EXPECT_EQ(ReadTree(dir), WithDirectories(Replaced(
-                                 kInstallation, {{"orx.ini", "[Setup]\r\nVersion=3\r\n\r\n"}})));
+    EXPECT_EQ(ReadTree(dir),
+              WithDirectories(Replaced(kInstallation, {{"orx.ini", kLocalSettingsRewritten}})));
   }
 }
 
@@ -204,11 +186,12 @@ TEST_F(BadInputScenario, DirectoryNamesWithBlanksAndWesternLetters) {
   EXPECT_EQ(ReadFile(server + "Data\\CategoryActivity.txt"),
             kInstallation.at("Data\\CategoryActivity.txt"));
   const std::string installSettings =
-      "[Setup]\r\nVersion=3\r\nRedirect=" + redir.substr(0, redir.size() - 1) + "\r\n\r\n";
+      "[Setup]\r\nVersion=3\r\nRedirect=" + redir.substr(0, redir.size() - 1) +
+      "\r\n\r\n[Display]\r\nTheme=Blue\r\n\r\n";
   EXPECT_EQ(ReadFile(inst + "orx.ini"), installSettings);
   // The shared copy of the settings file is the install directory's, as the move left it.
   EXPECT_EQ(ReadFile(server + "orx.ini"), installSettings);
-  EXPECT_EQ(ReadFile(redir + "orx.ini"), "[Setup]\r\nVersion=3\r\n\r\n[Server]\r\nServerPath=" +
+  EXPECT_EQ(ReadFile(redir + "orx.ini"), kLocalSettingsRewritten + "[Server]\r\nServerPath=" +
                                              server.substr(0, server.size() - 1) +
                                              "\r\nServerAdmin=2\r\n\r\n");
 }

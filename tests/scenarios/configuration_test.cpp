@@ -12,21 +12,6 @@
 namespace orx::testing {
 namespace {
 
-const char kLocalSettings[] =
-    ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n";
-// What the store writes back for kLocalSettings: comments dropped, one empty line per section.
-const char kLocalSettingsRewritten[] =
-    "[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n\r\n";
-
-const Tree kInstallation = {
-    {"orx.ini", kLocalSettings},
-    {"orx.inf", "Ormatide 3.0\r\n"},
-    {"Data\\ClientProject.txt", "Acme;Project A\r\n"},
-    {"Data\\CategoryActivity.txt", "Design;Drawing\r\n"},
-    {"Data\\2024-01.txt", "2024-01-02;Acme;8\r\n2024-01-03;Acme;6\r\n"},
-    {"Data\\2024-02.txt", "2024-02-01;Acme;7\r\n"},
-};
-
 // The names of the dated backup folders directly inside a tree.
 std::vector<std::string> BackupFolders(const Tree& tree) {
   std::vector<std::string> folders;
@@ -319,26 +304,6 @@ TEST_F(ConfigurationScenario, FailedDataCopyKeepsTheTargetSettingsFile) {
   const std::vector<std::string> backups = BackupFolders(Read("redir"));
   ASSERT_EQ(backups.size(), 1u);
   EXPECT_EQ(Subtree(Read("redir"), backups[0]), WithDirectories(target));
-}
-
-TEST_F(ConfigurationScenario, SettingsFileThatCannotBeWrittenEndsWithTheFailureText) {
-  Tree installation = kInstallation;
-  installation.erase("orx.ini");
-  installation["orx.ini\\"] = "";
-  WriteTree(Dir("inst"), installation);
-  MakeDirectories(Dir("server"));
-
-  const ProgramResult result = Run({"/v" + Dir("inst"), "/s" + Dir("server")});
-
-  EXPECT_EQ(result.exitStatus, 1);
-  const std::regex expected(
-      std::regex_replace(kBanner, std::regex("[-()\\.]"), "\\$&") +
-      "Exception EFCreateError in module orxconfigc(\\.exe)? at [0-9A-F]{8}\\.\n" +
-      std::regex_replace("Cannot create file " + Dir("inst") + "orx.ini.", std::regex("[\\\\.]"),
-                         "\\$&") +
-      "\r\n");
-  EXPECT_TRUE(std::regex_match(result.output, expected)) << result.output;
-  EXPECT_TRUE(DirectoryExists(Dir("inst") + "orx.ini"));
 }
 
 }  // namespace

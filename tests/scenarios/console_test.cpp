@@ -9,7 +9,17 @@
 namespace orx::testing {
 namespace {
 
-const std::string kSyntax = kSyntaxLines + "\r\n";
+// The nine lines of the syntax screen.
+const std::string kSyntax =
+    "SYNTAX   orxconfigc.exe  [/v\"xxxx\"] /s\"xxxx\" [/r\"xxxx\"] [/c] [/a]\r\n"
+    "[ ] : Shows an optional parameter (don't use square brackets in parameters)\r\n"
+    "\r\n"
+    "/v  : ORX install/data directory (default location will be used if not supplied)\r\n"
+    "/s  : Network directory for ORX workgroup server\r\n"
+    "/r  : Network directory for user files (INI file redirection)\r\n"
+    "/d  : Copy shared data files (if available and no files on server)\r\n"
+    "/a  : Assign user administrator rights\r\n"
+    "/x : Assign administrator only rights\r\n";
 
 // Runs in an empty sandbox with APPDATA pointing at an empty folder, so that a run that should not
 // touch the disk would show up as new files.

@@ -37,16 +37,5 @@ inline std::string DataCopiedTo(const std::string& dir) {
 inline std::string DataCopyFailed(const std::string& from, const std::string& to) {
   return "File copy from \"" + from + "\" to \"" + to + "\" failed.";
 }
-// The nine lines of the syntax screen, without the line end after the last.
-inline const std::string kSyntaxLines =
-    "SYNTAX   orxconfigc.exe  [/v\"xxxx\"] /s\"xxxx\" [/r\"xxxx\"] [/c] [/a]\r\n"
-    "[ ] : Shows an optional parameter (don't use square brackets in parameters)\r\n"
-    "\r\n"
-    "/v  : ORX install/data directory (default location will be used if not supplied)\r\n"
-    "/s  : Network directory for ORX workgroup server\r\n"
-    "/r  : Network directory for user files (INI file redirection)\r\n"
-    "/d  : Copy shared data files (if available and no files on server)\r\n"
-    "/a  : Assign user administrator rights\r\n"
-    "/x : Assign administrator only rights";
 
 }  // namespace orx::testing

@@ -1,9 +1,10 @@
 // The fixture of the whole-program scenarios: a sandbox directory, runs of the built program in it,
-// and the expected report texts.
+// a workstation installation to start from, and the expected report texts.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,23 @@
 #include "test_files.h"
 
 namespace orx::testing {
+
+// A workstation's settings file, and what the store writes back for it: comments dropped, one
+// empty line after each section.
+inline const std::string kLocalSettings =
+    ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n";
+inline const std::string kLocalSettingsRewritten =
+    "[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n\r\n";
+
+// A workstation installation with its settings, marker, shared files and two months of data.
+inline const Tree kInstallation = {
+    {"orx.ini", kLocalSettings},
+    {"orx.inf", "Ormatide 3.0\r\n"},
+    {"Data\\ClientProject.txt", "Acme;Project A\r\n"},
+    {"Data\\CategoryActivity.txt", "Design;Drawing\r\n"},
+    {"Data\\2024-01.txt", "2024-01-02;Acme;8\r\n2024-01-03;Acme;6\r\n"},
+    {"Data\\2024-02.txt", "2024-02-01;Acme;7\r\n"},
+};
 
 class SandboxScenario : public ::testing::Test {
  protected:
@@ -42,6 +60,15 @@ class SandboxScenario : public ::testing::Test {
   // The banner and the failure report with its message, as the program prints them.
   static std::string FailureReport(const std::string& message) {
     return kBanner + kFailed + message + "\r\n";
+  }
+  // The banner and the default failure text of a raised failure, whatever its code location.
+  static std::regex FailureTextPattern(const std::string& kind, const std::string& message) {
+    const auto literal = [](const std::string& text) {
+      return std::regex_replace(text, std::regex(R"([-()\\.\[\]{}^$*+?|])"), "\\$&");
+    };
+    return std::regex(literal(kBanner) + "Exception " + kind +
+                      " in module orxconfigc(\\.exe)? at [0-9A-F]{8}\\.\n" + literal(message) +
+                      "\\.\r\n");
   }
 
   ScopedTempDir temp_;
