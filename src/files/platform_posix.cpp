@@ -1,5 +1,5 @@
 // The POSIX port of platform.h: POSIX (and, where marked, Linux) calls only, no Windows rules.
-// The rules it imitates (case fold, wildcards, full paths, drive mapping) sit above.
+// The rules it imitates (case fold, wildcards, full paths, drive mapping, fault names) sit above.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -23,6 +23,7 @@
 #endif
 
 #include "files/case_fold.h"
+#include "files/fault_names.h"
 #include "files/full_path.h"
 #include "files/platform.h"
 #include "files/raised_failure.h"
@@ -456,18 +457,12 @@ void OnFault(int signalNumber, siginfo_t* info, void* context) {
     return;
   }
   gInFault = 1;
-  // The kinds the Windows port gives the matching exceptions.
-  const char* kind = "EAccessViolation";
-  const char* message = "Access violation";
-  if (signalNumber == SIGFPE) {
-    kind = "EDivByZero";
-    message = "Division by zero";
-  } else if (signalNumber == SIGILL) {
-    kind = "EPrivilege";
-    message = "Privileged instruction";
-  }
+  // A stack overflow arrives as SIGSEGV too, on the alternate stack: it shows as an access.
+  const FaultName name = NameOfFault(signalNumber == SIGFPE   ? FaultKind::kDivisionByZero
+                                     : signalNumber == SIGILL ? FaultKind::kPrivilegedInstruction
+                                                              : FaultKind::kAccessViolation);
   const std::uintptr_t instruction = FaultingInstruction(context);
-  gFaultReporter(kind, message,
+  gFaultReporter(name.kind, name.message,
                  instruction == 0 ? 0 : CodeOffsetOf(reinterpret_cast<const void*>(instruction)));
   ::signal(signalNumber, SIG_DFL);
   ::raise(signalNumber);
