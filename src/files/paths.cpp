@@ -56,4 +56,12 @@ std::string ParentDirectoryOf(const std::string& path) {
   return parent;
 }
 
+bool HasDrivePrefix(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') {
+    return false;
+  }
+  const char c = path[0];
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 }  // namespace orx

@@ -21,5 +21,7 @@ std::string ExtensionOf(const std::string& path);
 std::string ParentDirectoryOf(const std::string& path);
 // Up to and including the last backslash or colon; empty when there is none.
 std::string ParentPathOf(const std::string& path);
+// True when the path starts with a drive letter (A-Z, a-z) and a colon.
+bool HasDrivePrefix(const std::string& path);
 
 }  // namespace orx

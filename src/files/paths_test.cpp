@@ -78,5 +78,14 @@ TEST(Paths, ParentDirectoryKeepsRootsAndDropsOtherFinalBackslashes) {
       {{"c:\\a\\b.txt", "c:\\a\\"}, {"c:\\a\\", "c:\\a\\"}, {"c:x", "c:"}, {"name", ""}, {"", ""}});
 }
 
+TEST(Paths, ADrivePrefixIsALetterAndAColon) {
+  for (const char* path : {"c:", "Z:\\x", "a:rel"}) {
+    EXPECT_TRUE(HasDrivePrefix(path)) << path;
+  }
+  for (const char* path : {"", "c", "1:\\x", "\\\\srv\\c:", ":c"}) {
+    EXPECT_FALSE(HasDrivePrefix(path)) << path;
+  }
+}
+
 }  // namespace
 }  // namespace orx

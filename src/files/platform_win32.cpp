@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "files/fault_names.h"
 #include "files/name_escapes.h"
 #include "files/platform.h"
 #include "files/raised_failure.h"
@@ -173,30 +174,26 @@ LONG WINAPI ReportFault(EXCEPTION_POINTERS* pointers) {
     return EXCEPTION_CONTINUE_SEARCH;
   }
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
-  const char* kind = "EExternalException";
-  const char* message = "External exception";
+  FaultKind kind = FaultKind::kExternal;
   switch (record->ExceptionCode) {
     case EXCEPTION_ACCESS_VIOLATION:
-      kind = "EAccessViolation";
-      message = "Access violation";
+      kind = FaultKind::kAccessViolation;
       break;
     case EXCEPTION_INT_DIVIDE_BY_ZERO:
-      kind = "EDivByZero";
-      message = "Division by zero";
+      kind = FaultKind::kDivisionByZero;
       break;
     case EXCEPTION_STACK_OVERFLOW:
-      kind = "EStackOverflow";
-      message = "Stack overflow";
+      kind = FaultKind::kStackOverflow;
       break;
     case EXCEPTION_ILLEGAL_INSTRUCTION:
     case EXCEPTION_PRIV_INSTRUCTION:
-      kind = "EPrivilege";
-      message = "Privileged instruction";
+      kind = FaultKind::kPrivilegedInstruction;
       break;
     default:
       break;
   }
-  faultReporter(kind, message, CodeOffsetOf(record->ExceptionAddress));
+  const FaultName name = NameOfFault(kind);
+  faultReporter(name.kind, name.message, CodeOffsetOf(record->ExceptionAddress));
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
