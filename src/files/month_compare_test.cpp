@@ -10,6 +10,7 @@
 
 #include "files/paths.h"
 #include "files/platform.h"
+#include "files/raised_failure.h"
 #include "files/text.h"
 #include "month_compare_reference.h"
 #include "test_files.h"
@@ -23,6 +24,7 @@ namespace {
 
 using testing::ReferenceCompareMonthData;
 using testing::ScopedTempDir;
+using testing::ScopedUnopenableFile;
 using testing::Tree;
 using testing::WriteTree;
 
@@ -151,6 +153,40 @@ TEST(CompareMonthData, GivesTheResultCodeOfWhatEachSideLacks) {
     EXPECT_EQ(CompareMonthData(WithoutTrailingBackslash(first.path()),
                                WithoutTrailingBackslash(second.path())),
               row.expected);
+  }
+}
+
+TEST(CompareMonthData, ReadsNothingWhenBothTextsNameOneDirectoryAlike) {
+  ScopedTempDir dir;
+  WriteTree(dir.path(), {{"Data\\2024-01.txt", "a\r\n"}, {"Data\\2024-02.txt", "b\r\n"}});
+  const ScopedUnopenableFile held(dir / "Data\\2024-02.txt");
+  std::string upper = WithoutTrailingBackslash(dir.path());
+  for (char& c : upper) {
+    c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  struct Row {
+    const char* name;
+    std::string second;
+    bool reads;
+  };
+  const Row rows[] = {
+      {"the same text", dir.path(), false},
+      {"upper case without the trailing backslash", upper, false},
+      // Another text for the same directory: only reading can tell.
+      {"through a dot segment", dir / ".\\", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (!row.reads) {
+      EXPECT_EQ(CompareMonthData(dir.path(), row.second), kMonthDataSame);
+      continue;
+    }
+    try {
+      CompareMonthData(dir.path(), row.second);
+      ADD_FAILURE() << "the held month file was not read";
+    } catch (const RaisedFailure& failure) {
+      EXPECT_EQ(failure.kind(), kFileOpenError);
+    }
   }
 }
 
