@@ -4,6 +4,7 @@
 #include <functional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "files/paths.h"
@@ -77,15 +78,16 @@ std::int64_t CountLines(const std::string& bytes) {
   return count;
 }
 
-// The lines of one pair of month files by equality key: partner lines count +1, walked lines -1.
-// The keys are spread by their hash over partitions small enough to be counted within the
-// processor's caches, since a single table over 100 000 lines would miss the cache on nearly every
-// line; few enough that filling them stays a handful of sequential streams (measured: about 16 000
-// lines a partition is best). Kept across pairs so that its memory is allocated once.
+// Texts of one pair of month files with their balance: +1 for each line of the partner side, -1
+// for each of the walked side, summed per distinct text. The texts are spread by their hash over
+// partitions small enough to be counted within the processor's caches, since a single table over
+// 100 000 lines would miss the cache on nearly every line; few enough that filling them stays a
+// handful of sequential streams (measured: about 16 000 lines a partition is best). Kept across
+// pairs so that its memory is allocated once.
 class LineBalance {
  public:
   // Empties the partitions and chooses their number for about expectedLines lines of
-  // expectedBytes key bytes in all.
+  // expectedBytes text bytes in all.
   void Reset(std::size_t expectedLines, std::size_t expectedBytes) {
     std::size_t count = 1;
     while (count < kMaxPartitions && count * kLinesPerPartition < expectedLines) {
@@ -94,25 +96,34 @@ class LineBalance {
     partitions_.resize(count);
     // A little more room than an even spread needs, so that a partition seldom grows.
     for (Partition& partition : partitions_) {
-      partition.keys.clear();
-      partition.keys.reserve(expectedBytes / count + expectedBytes / count / 4);
+      partition.texts.clear();
+      partition.texts.reserve(expectedBytes / count + expectedBytes / count / 4);
       partition.lines.clear();
       partition.lines.reserve(expectedLines / count + expectedLines / count / 4);
     }
   }
 
-  // Records one line of the given key, +1 for the partner side and -1 for the walked side.
-  void Add(const std::string& key, std::int64_t delta) {
-    const std::uint64_t hash = std::hash<std::string_view>()(key);
+  // Records one line of the given text with its delta: +1 for a line of the partner side, -1 for
+  // one of the walked side, or the balance of several lines at once.
+  void Add(std::string_view text, std::int64_t delta) {
+    const std::uint64_t hash = std::hash<std::string_view>()(text);
     Partition& partition = partitions_[static_cast<std::size_t>(hash) & (partitions_.size() - 1)];
-    partition.lines.push_back(Line{hash, partition.keys.size(), key.size(), delta});
-    partition.keys += key;
+    partition.lines.push_back(Line{hash, partition.texts.size(), text.size(), delta});
+    partition.texts += text;
   }
 
-  // Adds the partner's surplus lines to partnerSurplus and the walked side's to walkedSurplus.
-  void Surpluses(std::int64_t* partnerSurplus, std::int64_t* walkedSurplus) {
+  // Calls visit(text, balance) once for each distinct text whose balance is not 0. The text stays
+  // valid until the next Reset.
+  template <typename Visit>
+  void ForEachUnbalanced(Visit visit) {
     for (const Partition& partition : partitions_) {
-      Count(partition, partnerSurplus, walkedSurplus);
+      Count(partition);
+      for (std::size_t at = 0; at < balances_.size(); ++at) {
+        if (balances_[at] != 0) {
+          const Line& line = partition.lines[firstLines_[at]];
+          visit(std::string_view(partition.texts).substr(line.offset, line.length), balances_[at]);
+        }
+      }
     }
   }
 
@@ -123,24 +134,23 @@ class LineBalance {
 
   struct Line {
     std::uint64_t hash;
-    std::size_t offset;  // of the key in its partition's keys
+    std::size_t offset;  // of the text in its partition's texts
     std::size_t length;
     std::int64_t delta;
   };
 
   struct Partition {
-    std::string keys;
+    std::string texts;
     std::vector<Line> lines;
   };
 
-  void Count(const Partition& partition, std::int64_t* partnerSurplus,
-             std::int64_t* walkedSurplus) {
+  // Fills firstLines_ and balances_: per slot, the first line of its text and the text's balance.
+  void Count(const Partition& partition) {
     int bits = 4;
     while ((std::size_t{1} << bits) < partition.lines.size() * 2) {
       ++bits;
     }
     const std::size_t mask = (std::size_t{1} << bits) - 1;
-    // Per slot: the first line of its key, and the key's balance.
     firstLines_.assign(mask + 1, kEmpty);
     balances_.assign(mask + 1, 0);
     for (std::size_t i = 0; i < partition.lines.size(); ++i) {
@@ -155,19 +165,12 @@ class LineBalance {
         }
         const Line& other = partition.lines[first];
         if (other.hash == line.hash && other.length == line.length &&
-            partition.keys.compare(other.offset, other.length, partition.keys, line.offset,
-                                   line.length) == 0) {
+            partition.texts.compare(other.offset, other.length, partition.texts, line.offset,
+                                    line.length) == 0) {
           break;
         }
       }
       balances_[at] += line.delta;
-    }
-    for (const std::int64_t balance : balances_) {
-      if (balance > 0) {
-        *partnerSurplus += balance;
-      } else {
-        *walkedSurplus -= balance;
-      }
     }
   }
 
@@ -176,24 +179,53 @@ class LineBalance {
   std::vector<std::int64_t> balances_;
 };
 
+// The two balances a pair of month files is counted with, and the texts left between them; kept
+// across pairs so that their memory is allocated once.
+struct PairBalances {
+  LineBalance exact;  // by the lines' bytes
+  LineBalance equal;  // by the equality keys of the lines the bytes left unbalanced
+  std::vector<std::pair<std::string_view, std::int64_t>> leftovers;
+  std::string line;
+};
+
 // Matches the lines of one pair of month files: each line consumes at most one equal line of the
 // other file, so per equality key only the surplus of one side is unmatched.
 void CompareMonthFilePair(const std::string& partnerPath, const std::string& walkedPath,
-                          LineBalance& balance, MonthSide& partner, MonthSide& walked) {
+                          PairBalances& balances, MonthSide& partner, MonthSide& walked) {
   const std::string partnerBytes = ReadFileBytes(partnerPath);
   const std::string walkedBytes = ReadFileBytes(walkedPath);
-  balance.Reset(static_cast<std::size_t>(CountLines(partnerBytes)) * 2,
-                partnerBytes.size() + walkedBytes.size());
-  std::string line;
+  // Lines of the same bytes have the same key: they are balanced by their bytes first, and the
+  // surplus per key is the sum of what their bytes left, so the key (which the Windows port has
+  // the locale compute, at a high price) is needed only for texts that found no exact partner.
+  balances.exact.Reset(static_cast<std::size_t>(CountLines(partnerBytes)) * 2,
+                       partnerBytes.size() + walkedBytes.size());
   const auto add = [&](const std::string& bytes, std::int64_t delta) {
+    const std::string_view text(bytes);
     ForEachLine(bytes, [&](std::string::size_type offset, std::string::size_type length) {
-      line.assign(bytes, offset, length);
-      balance.Add(EqualityKeyOf(line), delta);
+      balances.exact.Add(text.substr(offset, length), delta);
     });
   };
   add(partnerBytes, 1);
   add(walkedBytes, -1);
-  balance.Surpluses(&partner.unmatchedLines, &walked.unmatchedLines);
+
+  balances.leftovers.clear();
+  std::size_t leftoverBytes = 0;
+  balances.exact.ForEachUnbalanced([&](std::string_view text, std::int64_t balance) {
+    balances.leftovers.emplace_back(text, balance);
+    leftoverBytes += text.size();
+  });
+  balances.equal.Reset(balances.leftovers.size(), leftoverBytes);
+  for (const auto& [text, balance] : balances.leftovers) {
+    balances.line.assign(text);
+    balances.equal.Add(EqualityKeyOf(balances.line), balance);
+  }
+  balances.equal.ForEachUnbalanced([&](std::string_view, std::int64_t balance) {
+    if (balance > 0) {
+      partner.unmatchedLines += balance;
+    } else {
+      walked.unmatchedLines -= balance;
+    }
+  });
 }
 
 }  // namespace
@@ -220,7 +252,7 @@ int CompareMonthData(const std::string& first, const std::string& second) {
   }
   std::vector<bool> partnerPaired(partner.files.size(), false);
 
-  LineBalance balance;
+  PairBalances balances;
   for (std::size_t i = walked.files.size(); i-- > 0;) {
     const std::string& walkedPath = walked.files[i];
     const std::string partnerPath = LowerCase(partner.dataDirectory + FileNameOf(walkedPath));
@@ -233,7 +265,7 @@ int CompareMonthData(const std::string& first, const std::string& second) {
     const std::size_t partnerEntry = found->second.back();
     found->second.pop_back();
     partnerPaired[partnerEntry] = true;
-    CompareMonthFilePair(partner.files[partnerEntry], walkedPath, balance, partner, walked);
+    CompareMonthFilePair(partner.files[partnerEntry], walkedPath, balances, partner, walked);
   }
 
   for (std::size_t i = partner.files.size(); i-- > 0;) {

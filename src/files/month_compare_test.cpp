@@ -228,15 +228,15 @@ class MonthDataGenerator {
     return set;
   }
 
-  // The same months and lines, shuffled, in other spellings, with now and then a line added,
-  // dropped or changed.
-  MonthSet Changed(const MonthSet& set) {
+  // The same months and lines, shuffled, one line in caseOneIn lower-cased, with now and then a
+  // line added, dropped or changed.
+  MonthSet Changed(const MonthSet& set, int caseOneIn) {
     MonthSet changed;
     for (const auto& [month, lines] : set) {
       std::vector<std::string> copy = lines;
       std::shuffle(copy.begin(), copy.end(), random_);
       for (std::string& line : copy) {
-        if (Pick(2) == 0) {
+        if (Pick(caseOneIn) == 0) {
           line = LowerCase(line);
         }
       }
@@ -315,8 +315,10 @@ TEST(CompareMonthData, AgreesWithTheLinearSearchWalkOnRandomData) {
     ScopedTempDir second;
     const MonthDataGenerator::MonthSet firstSet = generate.Fresh();
     WriteTree(first.path(), generate.Render(firstSet));
-    WriteTree(second.path(),
-              generate.Render(round % 3 == 0 ? generate.Fresh() : generate.Changed(firstSet)));
+    // Fresh data, data in other letter case, and data whose lines mostly match byte for byte.
+    WriteTree(second.path(), generate.Render(round % 3 == 0   ? generate.Fresh()
+                                             : round % 3 == 1 ? generate.Changed(firstSet, 2)
+                                                              : generate.Changed(firstSet, 8)));
     const int expected = ReferenceCompareMonthData(first.path(), second.path());
     ASSERT_EQ(CompareMonthData(first.path(), second.path()), expected);
     ASSERT_EQ(CompareMonthData(second.path(), first.path()),
