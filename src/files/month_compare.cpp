@@ -179,11 +179,13 @@ class LineBalance {
   std::vector<std::int64_t> balances_;
 };
 
-// The two balances a pair of month files is counted with, and the texts left between them; kept
-// across pairs so that their memory is allocated once.
-struct PairBalances {
+// What the comparison of a pair of month files works in, kept across pairs so that its memory is
+// allocated once: fresh memory for every file costs more than reading it (measured under Wine).
+struct PairWork {
+  std::string partnerBytes;
+  std::string walkedBytes;
   LineBalance exact;  // by the lines' bytes
-  LineBalance equal;  // by the equality keys of the lines the bytes left unbalanced
+  LineBalance equal;  // by the equality keys of the texts the bytes left unbalanced
   std::vector<std::pair<std::string_view, std::int64_t>> leftovers;
   std::string line;
 };
@@ -191,35 +193,35 @@ struct PairBalances {
 // Matches the lines of one pair of month files: each line consumes at most one equal line of the
 // other file, so per equality key only the surplus of one side is unmatched.
 void CompareMonthFilePair(const std::string& partnerPath, const std::string& walkedPath,
-                          PairBalances& balances, MonthSide& partner, MonthSide& walked) {
-  const std::string partnerBytes = ReadFileBytes(partnerPath);
-  const std::string walkedBytes = ReadFileBytes(walkedPath);
+                          PairWork& work, MonthSide& partner, MonthSide& walked) {
+  ReadFileBytesInto(partnerPath, &work.partnerBytes);
+  ReadFileBytesInto(walkedPath, &work.walkedBytes);
   // Lines of the same bytes have the same key: they are balanced by their bytes first, and the
   // surplus per key is the sum of what their bytes left, so the key (which the Windows port has
   // the locale compute, at a high price) is needed only for texts that found no exact partner.
-  balances.exact.Reset(static_cast<std::size_t>(CountLines(partnerBytes)) * 2,
-                       partnerBytes.size() + walkedBytes.size());
+  work.exact.Reset(static_cast<std::size_t>(CountLines(work.partnerBytes)) * 2,
+                   work.partnerBytes.size() + work.walkedBytes.size());
   const auto add = [&](const std::string& bytes, std::int64_t delta) {
     const std::string_view text(bytes);
     ForEachLine(bytes, [&](std::string::size_type offset, std::string::size_type length) {
-      balances.exact.Add(text.substr(offset, length), delta);
+      work.exact.Add(text.substr(offset, length), delta);
     });
   };
-  add(partnerBytes, 1);
-  add(walkedBytes, -1);
+  add(work.partnerBytes, 1);
+  add(work.walkedBytes, -1);
 
-  balances.leftovers.clear();
+  work.leftovers.clear();
   std::size_t leftoverBytes = 0;
-  balances.exact.ForEachUnbalanced([&](std::string_view text, std::int64_t balance) {
-    balances.leftovers.emplace_back(text, balance);
+  work.exact.ForEachUnbalanced([&](std::string_view text, std::int64_t balance) {
+    work.leftovers.emplace_back(text, balance);
     leftoverBytes += text.size();
   });
-  balances.equal.Reset(balances.leftovers.size(), leftoverBytes);
-  for (const auto& [text, balance] : balances.leftovers) {
-    balances.line.assign(text);
-    balances.equal.Add(EqualityKeyOf(balances.line), balance);
+  work.equal.Reset(work.leftovers.size(), leftoverBytes);
+  for (const auto& [text, balance] : work.leftovers) {
+    work.line.assign(text);
+    work.equal.Add(EqualityKeyOf(work.line), balance);
   }
-  balances.equal.ForEachUnbalanced([&](std::string_view, std::int64_t balance) {
+  work.equal.ForEachUnbalanced([&](std::string_view, std::int64_t balance) {
     if (balance > 0) {
       partner.unmatchedLines += balance;
     } else {
@@ -252,25 +254,27 @@ int CompareMonthData(const std::string& first, const std::string& second) {
   }
   std::vector<bool> partnerPaired(partner.files.size(), false);
 
-  PairBalances balances;
+  PairWork work;
   for (std::size_t i = walked.files.size(); i-- > 0;) {
     const std::string& walkedPath = walked.files[i];
     const std::string partnerPath = LowerCase(partner.dataDirectory + FileNameOf(walkedPath));
     const auto found = partnerIndex.find(EqualityKeyOf(partnerPath));
     if (found == partnerIndex.end() || found->second.empty()) {
-      walked.unmatchedLines += CountLines(ReadFileBytes(walkedPath));
+      ReadFileBytesInto(walkedPath, &work.walkedBytes);
+      walked.unmatchedLines += CountLines(work.walkedBytes);
       continue;
     }
     // Entries were pushed last first: the back is the first remaining from the top.
     const std::size_t partnerEntry = found->second.back();
     found->second.pop_back();
     partnerPaired[partnerEntry] = true;
-    CompareMonthFilePair(partner.files[partnerEntry], walkedPath, balances, partner, walked);
+    CompareMonthFilePair(partner.files[partnerEntry], walkedPath, work, partner, walked);
   }
 
   for (std::size_t i = partner.files.size(); i-- > 0;) {
     if (!partnerPaired[i]) {
-      partner.unmatchedLines += CountLines(ReadFileBytes(partner.files[i]));
+      ReadFileBytesInto(partner.files[i], &work.partnerBytes);
+      partner.unmatchedLines += CountLines(work.partnerBytes);
     }
   }
 

@@ -9,4 +9,10 @@ bool PassesAttributeMask(unsigned attributes, unsigned attributeMask) {
   return (attributes & excluding & ~attributeMask) == 0;
 }
 
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  ReadFileBytesInto(path, &bytes);
+  return bytes;
+}
+
 }  // namespace orx

@@ -75,6 +75,9 @@ void RememberProcessArguments(int argc, char** argv);
 // The whole content of a file, opened with other readers allowed and writers refused.
 // Raises EFOpenError "Cannot open file %s"; a short read raises EReadError.
 std::string ReadFileBytes(const std::string& path);
+// ReadFileBytes into bytes, replacing their content and reusing their memory, for reading many
+// files one after another without fresh memory for each.
+void ReadFileBytesInto(const std::string& path, std::string* bytes);
 // Creates the file anew (replacing any) and writes the bytes in one piece, without sharing.
 // Raises EFCreateError "Cannot create file %s", or EWriteError "Stream write error".
 void WriteFileBytes(const std::string& path, const std::string& bytes);

@@ -211,7 +211,7 @@ std::string CommandLineText() {
 
 void RememberProcessArguments(int, char**) {}
 
-std::string ReadFileBytes(const std::string& path) {
+void ReadFileBytesInto(const std::string& path, std::string* bytes) {
   FileHandle file{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
@@ -221,18 +221,17 @@ std::string ReadFileBytes(const std::string& path) {
   if (!GetFileSizeEx(file.handle, &size)) {
     RaiseFailure(kReadError, "Stream read error");
   }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  bytes->resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t got = 0;
-  while (got < bytes.size()) {
-    const std::size_t left = bytes.size() - got;
+  while (got < bytes->size()) {
+    const std::size_t left = bytes->size() - got;
     const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
     DWORD read = 0;
-    if (!ReadFile(file.handle, &bytes[got], chunk, &read, nullptr) || read == 0) {
+    if (!ReadFile(file.handle, &(*bytes)[got], chunk, &read, nullptr) || read == 0) {
       RaiseFailure(kReadError, "Stream read error");
     }
     got += read;
   }
-  return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
