@@ -178,14 +178,24 @@ std::string EqualityKeyOf(const std::string& text) {
   // just as the empty text is, so its key stands for the empty text.
   const std::string source = text.empty() ? std::string(1, '\0') : text;
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int size =
-      LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), nullptr, 0);
+  // Room for the usual key, so that one call mostly suffices: asking for the size first computes
+  // the key twice, and the key is what a month comparison spends its time on.
+  std::string key(source.size() * 4 + 32, '\0');
+  int size = LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), &key[0],
+                          static_cast<int>(key.size()));
+  if (size <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    size = LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), nullptr, 0);
+    if (size > 0) {
+      key.assign(static_cast<std::size_t>(size), '\0');
+      size = LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), &key[0],
+                          size);
+    }
+  }
   if (size <= 0) {
     // No sort key: fall back to a key no sort key can equal (sort keys end in a zero byte).
     return "\x01" + text + "\x01";
   }
-  std::string key(static_cast<std::size_t>(size), '\0');
-  LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), &key[0], size);
+  key.resize(static_cast<std::size_t>(size));
   return key;
 }
 
