@@ -79,16 +79,16 @@ std::int64_t CountLines(const std::string& bytes) {
 }
 
 // Texts of one pair of month files with their balance: +1 for each line of the partner side, -1
-// for each of the walked side, summed per distinct text. The texts are spread by their hash over
+// for each of the walked side, summed per distinct text. The lines are spread by their hash over
 // partitions small enough to be counted within the processor's caches, since a single table over
 // 100 000 lines would miss the cache on nearly every line; few enough that filling them stays a
-// handful of sequential streams (measured: about 16 000 lines a partition is best). Kept across
-// pairs so that its memory is allocated once.
+// handful of sequential streams (measured: about 16 000 lines a partition is best). The texts
+// stay where the caller keeps them: copying them cost more than reaching them on a match. Kept
+// across pairs so that its memory is allocated once.
 class LineBalance {
  public:
-  // Empties the partitions and chooses their number for about expectedLines lines of
-  // expectedBytes text bytes in all.
-  void Reset(std::size_t expectedLines, std::size_t expectedBytes) {
+  // Empties the partitions and chooses their number for about expectedLines lines.
+  void Reset(std::size_t expectedLines) {
     std::size_t count = 1;
     while (count < kMaxPartitions && count * kLinesPerPartition < expectedLines) {
       count *= 2;
@@ -96,32 +96,29 @@ class LineBalance {
     partitions_.resize(count);
     // A little more room than an even spread needs, so that a partition seldom grows.
     for (Partition& partition : partitions_) {
-      partition.texts.clear();
-      partition.texts.reserve(expectedBytes / count + expectedBytes / count / 4);
       partition.lines.clear();
       partition.lines.reserve(expectedLines / count + expectedLines / count / 4);
     }
   }
 
   // Records one line of the given text with its delta: +1 for a line of the partner side, -1 for
-  // one of the walked side, or the balance of several lines at once.
+  // one of the walked side, or the balance of several lines at once. The text's bytes must stay
+  // in place until the next Reset.
   void Add(std::string_view text, std::int64_t delta) {
     const std::uint64_t hash = std::hash<std::string_view>()(text);
     Partition& partition = partitions_[static_cast<std::size_t>(hash) & (partitions_.size() - 1)];
-    partition.lines.push_back(Line{hash, partition.texts.size(), text.size(), delta});
-    partition.texts += text;
+    partition.lines.push_back(Line{hash, text, delta});
   }
 
-  // Calls visit(text, balance) once for each distinct text whose balance is not 0. The text stays
-  // valid until the next Reset.
+  // Calls visit(text, balance) once for each distinct text whose balance is not 0, with the text
+  // of the first line added for it.
   template <typename Visit>
   void ForEachUnbalanced(Visit visit) {
     for (const Partition& partition : partitions_) {
       Count(partition);
       for (std::size_t at = 0; at < balances_.size(); ++at) {
         if (balances_[at] != 0) {
-          const Line& line = partition.lines[firstLines_[at]];
-          visit(std::string_view(partition.texts).substr(line.offset, line.length), balances_[at]);
+          visit(partition.lines[firstLines_[at]].text, balances_[at]);
         }
       }
     }
@@ -134,13 +131,11 @@ class LineBalance {
 
   struct Line {
     std::uint64_t hash;
-    std::size_t offset;  // of the text in its partition's texts
-    std::size_t length;
+    std::string_view text;
     std::int64_t delta;
   };
 
   struct Partition {
-    std::string texts;
     std::vector<Line> lines;
   };
 
@@ -164,9 +159,7 @@ class LineBalance {
           break;
         }
         const Line& other = partition.lines[first];
-        if (other.hash == line.hash && other.length == line.length &&
-            partition.texts.compare(other.offset, other.length, partition.texts, line.offset,
-                                    line.length) == 0) {
+        if (other.hash == line.hash && other.text == line.text) {
           break;
         }
       }
@@ -188,6 +181,8 @@ struct PairWork {
   LineBalance equal;  // by the equality keys of the texts the bytes left unbalanced
   std::vector<std::pair<std::string_view, std::int64_t>> leftovers;
   std::string line;
+  std::string keys;                  // the leftovers' keys one after another
+  std::vector<std::size_t> keyEnds;  // where each leftover's key ends in keys
 };
 
 // Matches the lines of one pair of month files: each line consumes at most one equal line of the
@@ -199,8 +194,7 @@ void CompareMonthFilePair(const std::string& partnerPath, const std::string& wal
   // Lines of the same bytes have the same key: they are balanced by their bytes first, and the
   // surplus per key is the sum of what their bytes left, so the key (which the Windows port has
   // the locale compute, at a high price) is needed only for texts that found no exact partner.
-  work.exact.Reset(static_cast<std::size_t>(CountLines(work.partnerBytes)) * 2,
-                   work.partnerBytes.size() + work.walkedBytes.size());
+  work.exact.Reset(static_cast<std::size_t>(CountLines(work.partnerBytes)) * 2);
   const auto add = [&](const std::string& bytes, std::int64_t delta) {
     const std::string_view text(bytes);
     ForEachLine(bytes, [&](std::string::size_type offset, std::string::size_type length) {
@@ -211,15 +205,21 @@ void CompareMonthFilePair(const std::string& partnerPath, const std::string& wal
   add(work.walkedBytes, -1);
 
   work.leftovers.clear();
-  std::size_t leftoverBytes = 0;
   work.exact.ForEachUnbalanced([&](std::string_view text, std::int64_t balance) {
     work.leftovers.emplace_back(text, balance);
-    leftoverBytes += text.size();
   });
-  work.equal.Reset(work.leftovers.size(), leftoverBytes);
-  for (const auto& [text, balance] : work.leftovers) {
-    work.line.assign(text);
-    work.equal.Add(EqualityKeyOf(work.line), balance);
+  // All keys first: the balance keeps views of them, which a growing keys would move.
+  work.keys.clear();
+  work.keyEnds.clear();
+  for (const auto& leftover : work.leftovers) {
+    work.line.assign(leftover.first);
+    work.keys += EqualityKeyOf(work.line);
+    work.keyEnds.push_back(work.keys.size());
+  }
+  work.equal.Reset(work.leftovers.size());
+  const std::string_view keys(work.keys);
+  for (std::size_t i = 0, start = 0; i < work.leftovers.size(); start = work.keyEnds[i++]) {
+    work.equal.Add(keys.substr(start, work.keyEnds[i] - start), work.leftovers[i].second);
   }
   work.equal.ForEachUnbalanced([&](std::string_view, std::int64_t balance) {
     if (balance > 0) {
