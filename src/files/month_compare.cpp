@@ -4,6 +4,7 @@
 #include <functional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "files/integer.h"
@@ -77,16 +78,17 @@ std::int64_t CountLines(const std::string& bytes) {
   return count;
 }
 
-// The lines of one pair of month files by equality key: partner lines count +1, walked lines -1.
-// The keys are spread by their hash over partitions small enough to be counted within the
-// processor's caches, since a single table over 100 000 lines would miss the cache on nearly every
-// line; few enough that filling them stays a handful of sequential streams (measured: about 16 000
-// lines a partition is best). Kept across pairs so that its memory is allocated once.
+// Texts of one pair of month files with their balance: +1 for each line of the partner side, -1
+// for each of the walked side, summed per distinct text. The lines are spread by their hash over
+// partitions small enough to be counted within the processor's caches, since a single table over
+// 100 000 lines would miss the cache on nearly every line; few enough that filling them stays a
+// handful of sequential streams (measured: about 16 000 lines a partition is best). The texts
+// stay where the caller keeps them: copying them cost more than reaching them on a match. Kept
+// across pairs so that its memory is allocated once.
 class LineBalance {
  public:
-  // Empties the partitions and chooses their number for about expectedLines lines of
-  // expectedBytes key bytes in all.
-  void Reset(std::size_t expectedLines, std::size_t expectedBytes) {
+  // Empties the partitions and chooses their number for about expectedLines lines.
+  void Reset(std::size_t expectedLines) {
     std::size_t count = 1;
     while (count < kMaxPartitions && count * kLinesPerPartition < expectedLines) {
       count *= 2;
@@ -94,25 +96,31 @@ class LineBalance {
     partitions_.resize(count);
     // A little more room than an even spread needs, so that a partition seldom grows.
     for (Partition& partition : partitions_) {
-      partition.keys.clear();
-      partition.keys.reserve(expectedBytes / count + expectedBytes / count / 4);
       partition.lines.clear();
       partition.lines.reserve(expectedLines / count + expectedLines / count / 4);
     }
   }
 
-  // Records one line of the given key, +1 for the partner side and -1 for the walked side.
-  void Add(const std::string& key, std::int64_t delta) {
-    const std::uint64_t hash = std::hash<std::string_view>()(key);
+  // Records one line of the given text with its delta: +1 for a line of the partner side, -1 for
+  // one of the walked side, or the balance of several lines at once. The text's bytes must stay
+  // in place until the next Reset.
+  void Add(std::string_view text, std::int64_t delta) {
+    const std::uint64_t hash = std::hash<std::string_view>()(text);
     Partition& partition = partitions_[static_cast<std::size_t>(hash) & (partitions_.size() - 1)];
-    partition.lines.push_back(Line{hash, partition.keys.size(), key.size(), delta});
-    partition.keys += key;
+    partition.lines.push_back(Line{hash, text, delta});
   }
 
-  // Adds the partner's surplus lines to partnerSurplus and the walked side's to walkedSurplus.
-  void Surpluses(std::int64_t* partnerSurplus, std::int64_t* walkedSurplus) {
+  // Calls visit(text, balance) once for each distinct text whose balance is not 0, with the text
+  // of the first line added for it.
+  template <typename Visit>
+  void ForEachUnbalanced(Visit visit) {
     for (const Partition& partition : partitions_) {
-      Count(partition, partnerSurplus, walkedSurplus);
+      Count(partition);
+      for (std::size_t at = 0; at < balances_.size(); ++at) {
+        if (balances_[at] != 0) {
+          visit(partition.lines[firstLines_[at]].text, balances_[at]);
+        }
+      }
     }
   }
 
@@ -123,24 +131,21 @@ class LineBalance {
 
   struct Line {
     std::uint64_t hash;
-    std::size_t offset;  // of the key in its partition's keys
-    std::size_t length;
+    std::string_view text;
     std::int64_t delta;
   };
 
   struct Partition {
-    std::string keys;
     std::vector<Line> lines;
   };
 
-  void Count(const Partition& partition, std::int64_t* partnerSurplus,
-             std::int64_t* walkedSurplus) {
+  // Fills firstLines_ and balances_: per slot, the first line of its text and the text's balance.
+  void Count(const Partition& partition) {
     int bits = 4;
     while ((std::size_t{1} << bits) < partition.lines.size() * 2) {
       ++bits;
     }
     const std::size_t mask = (std::size_t{1} << bits) - 1;
-    // Per slot: the first line of its key, and the key's balance.
     firstLines_.assign(mask + 1, kEmpty);
     balances_.assign(mask + 1, 0);
     for (std::size_t i = 0; i < partition.lines.size(); ++i) {
@@ -154,20 +159,11 @@ class LineBalance {
           break;
         }
         const Line& other = partition.lines[first];
-        if (other.hash == line.hash && other.length == line.length &&
-            partition.keys.compare(other.offset, other.length, partition.keys, line.offset,
-                                   line.length) == 0) {
+        if (other.hash == line.hash && other.text == line.text) {
           break;
         }
       }
       balances_[at] += line.delta;
-    }
-    for (const std::int64_t balance : balances_) {
-      if (balance > 0) {
-        *partnerSurplus += balance;
-      } else {
-        *walkedSurplus -= balance;
-      }
     }
   }
 
@@ -176,29 +172,72 @@ class LineBalance {
   std::vector<std::int64_t> balances_;
 };
 
+// What the comparison of a pair of month files works in, kept across pairs so that its memory is
+// allocated once: fresh memory for every file costs more than reading it (measured under Wine).
+struct PairWork {
+  std::string partnerBytes;
+  std::string walkedBytes;
+  LineBalance exact;  // by the lines' bytes
+  LineBalance equal;  // by the equality keys of the texts the bytes left unbalanced
+  std::vector<std::pair<std::string_view, std::int64_t>> leftovers;
+  std::string line;
+  std::string keys;                  // the leftovers' keys one after another
+  std::vector<std::size_t> keyEnds;  // where each leftover's key ends in keys
+};
+
 // Matches the lines of one pair of month files: each line consumes at most one equal line of the
 // other file, so per equality key only the surplus of one side is unmatched.
 void CompareMonthFilePair(const std::string& partnerPath, const std::string& walkedPath,
-                          LineBalance& balance, MonthSide& partner, MonthSide& walked) {
-  const std::string partnerBytes = ReadFileBytes(partnerPath);
-  const std::string walkedBytes = ReadFileBytes(walkedPath);
-  balance.Reset(static_cast<std::size_t>(CountLines(partnerBytes)) * 2,
-                partnerBytes.size() + walkedBytes.size());
-  std::string line;
+                          PairWork& work, MonthSide& partner, MonthSide& walked) {
+  ReadFileBytesInto(partnerPath, &work.partnerBytes);
+  ReadFileBytesInto(walkedPath, &work.walkedBytes);
+  // Lines of the same bytes have the same key: they are balanced by their bytes first, and the
+  // surplus per key is the sum of what their bytes left, so the key (which the Windows port has
+  // the locale compute, at a high price) is needed only for texts that found no exact partner.
+  work.exact.Reset(static_cast<std::size_t>(CountLines(work.partnerBytes)) * 2);
   const auto add = [&](const std::string& bytes, std::int64_t delta) {
+    const std::string_view text(bytes);
     ForEachLine(bytes, [&](std::string::size_type offset, std::string::size_type length) {
-      line.assign(bytes, offset, length);
-      balance.Add(EqualityKeyOf(line), delta);
+      work.exact.Add(text.substr(offset, length), delta);
     });
   };
-  add(partnerBytes, 1);
-  add(walkedBytes, -1);
-  balance.Surpluses(&partner.unmatchedLines, &walked.unmatchedLines);
+  add(work.partnerBytes, 1);
+  add(work.walkedBytes, -1);
+
+  work.leftovers.clear();
+  work.exact.ForEachUnbalanced([&](std::string_view text, std::int64_t balance) {
+    work.leftovers.emplace_back(text, balance);
+  });
+  // All keys first: the balance keeps views of them, which a growing keys would move.
+  work.keys.clear();
+  work.keyEnds.clear();
+  for (const auto& leftover : work.leftovers) {
+    work.line.assign(leftover.first);
+    work.keys += EqualityKeyOf(work.line);
+    work.keyEnds.push_back(work.keys.size());
+  }
+  work.equal.Reset(work.leftovers.size());
+  const std::string_view keys(work.keys);
+  for (std::size_t i = 0, start = 0; i < work.leftovers.size(); start = work.keyEnds[i++]) {
+    work.equal.Add(keys.substr(start, work.keyEnds[i] - start), work.leftovers[i].second);
+  }
+  work.equal.ForEachUnbalanced([&](std::string_view, std::int64_t balance) {
+    if (balance > 0) {
+      partner.unmatchedLines += balance;
+    } else {
+      walked.unmatchedLines -= balance;
+    }
+  });
 }
 
 }  // namespace
 
 int CompareMonthData(const std::string& first, const std::string& second) {
+  // One directory, as the configuration run tells directories apart: every month file pairs with
+  // itself and every line with itself, so the result is known without reading a file.
+  if (LowerCase(WithTrailingBackslash(first)) == LowerCase(WithTrailingBackslash(second))) {
+    return kMonthDataSame;
+  }
   MonthSide firstSide = GatherMonthFiles(first);
   MonthSide secondSide = GatherMonthFiles(second);
 
@@ -215,25 +254,27 @@ int CompareMonthData(const std::string& first, const std::string& second) {
   }
   std::vector<bool> partnerPaired(partner.files.size(), false);
 
-  LineBalance balance;
+  PairWork work;
   for (std::size_t i = walked.files.size(); i-- > 0;) {
     const std::string& walkedPath = walked.files[i];
     const std::string partnerPath = LowerCase(partner.dataDirectory + FileNameOf(walkedPath));
     const auto found = partnerIndex.find(EqualityKeyOf(partnerPath));
     if (found == partnerIndex.end() || found->second.empty()) {
-      walked.unmatchedLines += CountLines(ReadFileBytes(walkedPath));
+      ReadFileBytesInto(walkedPath, &work.walkedBytes);
+      walked.unmatchedLines += CountLines(work.walkedBytes);
       continue;
     }
     // Entries were pushed last first: the back is the first remaining from the top.
     const std::size_t partnerEntry = found->second.back();
     found->second.pop_back();
     partnerPaired[partnerEntry] = true;
-    CompareMonthFilePair(partner.files[partnerEntry], walkedPath, balance, partner, walked);
+    CompareMonthFilePair(partner.files[partnerEntry], walkedPath, work, partner, walked);
   }
 
   for (std::size_t i = partner.files.size(); i-- > 0;) {
     if (!partnerPaired[i]) {
-      partner.unmatchedLines += CountLines(ReadFileBytes(partner.files[i]));
+      ReadFileBytesInto(partner.files[i], &work.partnerBytes);
+      partner.unmatchedLines += CountLines(work.partnerBytes);
     }
   }
 

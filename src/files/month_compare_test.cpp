@@ -10,6 +10,7 @@
 
 #include "files/paths.h"
 #include "files/platform.h"
+#include "files/raised_failure.h"
 #include "files/text.h"
 #include "month_compare_reference.h"
 #include "test_files.h"
@@ -23,6 +24,7 @@ namespace {
 
 using testing::ReferenceCompareMonthData;
 using testing::ScopedTempDir;
+using testing::ScopedUnopenableFile;
 using testing::Tree;
 using testing::WriteTree;
 
@@ -137,6 +139,40 @@ TEST(CompareMonthData, GivesTheResultCodeOfWhatEachSideLacks) {
   }
 }
 
+TEST(CompareMonthData, ReadsNothingWhenBothTextsNameOneDirectoryAlike) {
+  ScopedTempDir dir;
+  WriteTree(dir.path(), {{"Data\\2024-01.txt", "a\r\n"}, {"Data\\2024-02.txt", "b\r\n"}});
+  const ScopedUnopenableFile held(dir / "Data\\2024-02.txt");
+  std::string upper = WithoutTrailingBackslash(dir.path());
+  for (char& c : upper) {
+    c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  struct Row {
+    const char* name;
+    std::string second;
+    bool reads;
+  };
+  const Row rows[] = {
+      {"the same text", dir.path(), false},
+      {"upper case without the trailing backslash", upper, false},
+      // Another text for the same directory: only reading can tell.
+      {"through a dot segment", dir / ".\\", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (!row.reads) {
+      EXPECT_EQ(CompareMonthData(dir.path(), row.second), kMonthDataSame);
+      continue;
+    }
+    try {
+      CompareMonthData(dir.path(), row.second);
+      ADD_FAILURE() << "the held month file was not read";
+    } catch (const RaisedFailure& failure) {
+      EXPECT_EQ(failure.kind(), kFileOpenError);
+    }
+  }
+}
+
 TEST(CompareMonthData, CountsHiddenMonthFiles) {
 #ifdef _WIN32
   ScopedTempDir first;
@@ -175,15 +211,15 @@ class MonthDataGenerator {
     return set;
   }
 
-  // The same months and lines, shuffled, in other spellings, with now and then a line added,
-  // dropped or changed.
-  MonthSet Changed(const MonthSet& set) {
+  // The same months and lines, shuffled, one line in caseOneIn lower-cased, with now and then a
+  // line added, dropped or changed.
+  MonthSet Changed(const MonthSet& set, int caseOneIn) {
     MonthSet changed;
     for (const auto& [month, lines] : set) {
       std::vector<std::string> copy = lines;
       std::shuffle(copy.begin(), copy.end(), random_);
       for (std::string& line : copy) {
-        if (Pick(2) == 0) {
+        if (Pick(caseOneIn) == 0) {
           line = LowerCase(line);
         }
       }
@@ -262,8 +298,10 @@ TEST(CompareMonthData, AgreesWithTheLinearSearchWalkOnRandomData) {
     ScopedTempDir second;
     const MonthDataGenerator::MonthSet firstSet = generate.Fresh();
     WriteTree(first.path(), generate.Render(firstSet));
-    WriteTree(second.path(),
-              generate.Render(round % 3 == 0 ? generate.Fresh() : generate.Changed(firstSet)));
+    // Fresh data, data in other letter case, and data whose lines mostly match byte for byte.
+    WriteTree(second.path(), generate.Render(round % 3 == 0   ? generate.Fresh()
+                                             : round % 3 == 1 ? generate.Changed(firstSet, 2)
+                                                              : generate.Changed(firstSet, 8)));
     const int expected = ReferenceCompareMonthData(first.path(), second.path());
     ASSERT_EQ(CompareMonthData(first.path(), second.path()), expected);
     ASSERT_EQ(CompareMonthData(second.path(), first.path()),

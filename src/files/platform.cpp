@@ -25,4 +25,10 @@ std::string TemporaryNameBeside(const std::string& path) {
   return (at == std::string::npos ? std::string() : path.substr(0, at + 1)) + name;
 }
 
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  ReadFileBytesInto(path, &bytes);
+  return bytes;
+}
+
 }  // namespace orx

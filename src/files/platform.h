@@ -94,6 +94,10 @@ void RememberProcessArguments(int argc, char** argv);
 // The whole content of a file, opened with other readers allowed and writers refused.
 // Raises EFOpenError "Cannot open file %s"; a short read raises EReadError.
 std::string ReadFileBytes(const std::string& path);
+// ReadFileBytes into bytes, replacing their content and reusing their memory, for reading many
+// files one after another without fresh memory for each.
+void ReadFileBytesInto(const std::string& path, std::string* bytes);
+
 // A file open for writing, made by CreateFileForWriting and released by CloseFile.
 struct WritableFile {
   std::intptr_t handle = -1;

@@ -703,7 +703,7 @@ void RememberProcessArguments(int argc, char** argv) {
 
 // ---- Files as a whole --------------------------------------------------------------------------
 
-std::string ReadFileBytes(const std::string& path) {
+void ReadFileBytesInto(const std::string& path, std::string* bytes) {
   // POSIX has no share modes: other writers cannot be refused here.
   const std::string native = NativeLocation(path);
   FileDescriptor file(native.empty() ? -1 : ::open(native.c_str(), O_RDONLY));
@@ -711,12 +711,11 @@ std::string ReadFileBytes(const std::string& path) {
   if (!file.valid() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
   }
-  std::string bytes(static_cast<std::string::size_type>(info.st_size), '\0');
-  const ssize_t got = ReadUpTo(file.get(), &bytes[0], bytes.size());
-  if (got < 0 || static_cast<std::string::size_type>(got) != bytes.size()) {
+  bytes->resize(static_cast<std::string::size_type>(info.st_size));
+  const ssize_t got = ReadUpTo(file.get(), &(*bytes)[0], bytes->size());
+  if (got < 0 || static_cast<std::string::size_type>(got) != bytes->size()) {
     RaiseFailure(kReadError, "Stream read error");
   }
-  return bytes;
 }
 
 NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {

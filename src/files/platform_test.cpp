@@ -285,6 +285,12 @@ TEST_F(PlatformFiles, WholeFilesRoundTripEveryByte) {
   EXPECT_EQ(ReadFileBytes(dir_ / "data.bin"), bytes);
   ReplaceFileBytes(dir_ / "fresh.txt", "");
   EXPECT_EQ(ReadFileBytes(dir_ / "fresh.txt"), "");
+  // Into a buffer that held other bytes: exactly the file's, longer or shorter than those.
+  std::string buffer = "earlier";
+  ReadFileBytesInto(dir_ / "data.bin", &buffer);
+  EXPECT_EQ(buffer, bytes);
+  ReadFileBytesInto(dir_ / "fresh.txt", &buffer);
+  EXPECT_EQ(buffer, "");
   EXPECT_EQ(ReadTree(dir_.path()), (Tree{{"data.bin", bytes}, {"fresh.txt", ""}}))
       << "no temporary file is left behind";
 }

@@ -309,14 +309,24 @@ std::string EqualityKeyOf(const std::string& text) {
   // just as the empty text is, so its key stands for the empty text.
   const std::string source = text.empty() ? std::string(1, '\0') : text;
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int size =
-      LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), nullptr, 0);
+  // Room for the usual key, so that one call mostly suffices: asking for the size first computes
+  // the key twice, and the key is what a month comparison spends its time on.
+  std::string key(source.size() * 4 + 32, '\0');
+  int size = LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), &key[0],
+                          static_cast<int>(key.size()));
+  if (size <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    size = LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), nullptr, 0);
+    if (size > 0) {
+      key.assign(static_cast<std::size_t>(size), '\0');
+      size = LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), &key[0],
+                          size);
+    }
+  }
   if (size <= 0) {
     // No sort key: fall back to a key no sort key can equal (sort keys end in a zero byte).
     return "\x01" + text + "\x01";
   }
-  std::string key(static_cast<std::size_t>(size), '\0');
-  LCMapStringA(LOCALE_USER_DEFAULT, flags, source.data(), TextLength(source), &key[0], size);
+  key.resize(static_cast<std::size_t>(size));
   return key;
 }
 
@@ -342,7 +352,7 @@ std::string CommandLineText() {
 
 void RememberProcessArguments(int, char**) {}
 
-std::string ReadFileBytes(const std::string& path) {
+void ReadFileBytesInto(const std::string& path, std::string* bytes) {
   FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
@@ -352,18 +362,17 @@ std::string ReadFileBytes(const std::string& path) {
   if (!GetFileSizeEx(file.handle, &size)) {
     RaiseFailure(kReadError, "Stream read error");
   }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  bytes->resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t got = 0;
-  while (got < bytes.size()) {
-    const std::size_t left = bytes.size() - got;
+  while (got < bytes->size()) {
+    const std::size_t left = bytes->size() - got;
     const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
     DWORD read = 0;
-    if (!ReadFile(file.handle, &bytes[got], chunk, &read, nullptr) || read == 0) {
+    if (!ReadFile(file.handle, &(*bytes)[got], chunk, &read, nullptr) || read == 0) {
       RaiseFailure(kReadError, "Stream read error");
     }
     got += read;
   }
-  return bytes;
 }
 
 NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {

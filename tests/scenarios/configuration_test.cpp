@@ -214,6 +214,30 @@ TEST_F(ConfigurationScenario, SameRedirectionAgainCopiesNothingAndRewritesTheKey
             "[Setup]\r\nRedirect=" + Stored("redir") + "\r\n\r\n");
 }
 
+TEST_F(ConfigurationScenario, RepeatedLoginLineReadsNoMonthFileOfTheRedirection) {
+  WriteTree(Dir("inst"), kInstallation);
+  MakeDirectories(Dir("server"));
+  // As a login script holds it, the redirection in other letters than the stored Redirect.
+  const std::vector<std::string> line = {"/v" + Dir("inst"), "/s" + Dir("server"),
+                                         "/r" + temp_.path() + "REDIR", "/a"};
+  const ProgramResult first = Run(line);
+  ASSERT_EQ(first.output, Report(kConfigured, {ServerLine("server"), kUserRights,
+                                               Established("redir"), CopiedTo("redir")}));
+
+  const ProgramResult repeated = Run(line);
+  ProgramResult whileHeld;
+  {
+    // The running application holds a month file of the redirection.
+    const ScopedUnopenableFile held(Dir("redir") + "Data\\2024-01.txt");
+    whileHeld = Run(line);
+  }
+
+  EXPECT_EQ(repeated.exitStatus, 0);
+  EXPECT_EQ(repeated.output, Report(kConfigured, {ServerLine("server"), kUserRights}));
+  EXPECT_EQ(whileHeld.exitStatus, 0);
+  EXPECT_EQ(whileHeld.output, repeated.output);
+}
+
 TEST_F(ConfigurationScenario, CurrentRedirectionWithoutFilesTakesTheDataFromHome) {
   WriteTree(
       Dir("inst"),

@@ -13,6 +13,14 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace fs = std::filesystem;
@@ -184,6 +192,50 @@ bool ReadOnlyFilesAreRefused() {
   }
   return refused;
 }
+
+#ifdef _WIN32
+ScopedUnopenableFile::ScopedUnopenableFile(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  EXPECT_NE(handle_, INVALID_HANDLE_VALUE) << "cannot hold " << path << ": " << GetLastError();
+  const HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(reader, INVALID_HANDLE_VALUE) << "a reader still opens " << path;
+  if (reader != INVALID_HANDLE_VALUE) {
+    CloseHandle(reader);
+  }
+}
+
+ScopedUnopenableFile::~ScopedUnopenableFile() {
+  if (handle_ != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle_);
+  }
+}
+#else
+ScopedUnopenableFile::ScopedUnopenableFile(const std::string& path)
+    : path_(path), content_(ReadFile(path)), socket_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
+  const std::string native = NativePath(path);
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  EXPECT_LT(native.size(), sizeof address.sun_path) << "too long for a socket: " << native;
+  std::strncpy(address.sun_path, native.c_str(), sizeof address.sun_path - 1);
+  EXPECT_EQ(::unlink(native.c_str()), 0) << native;
+  EXPECT_EQ(::bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0)
+      << native << ": " << std::strerror(errno);
+  const int reader = ::open(native.c_str(), O_RDONLY);
+  EXPECT_LT(reader, 0) << "a reader still opens " << native;
+  if (reader >= 0) {
+    ::close(reader);
+  }
+}
+
+ScopedUnopenableFile::~ScopedUnopenableFile() {
+  ::close(socket_);
+  ::unlink(NativePath(path_).c_str());
+  WriteFile(path_, content_);
+}
+#endif
+
 
 namespace {
 

@@ -43,6 +43,28 @@ void SetReadOnly(const std::string& path, bool readOnly);
 // test, so that a run meant to exercise the read-only cases cannot pass by skipping them.
 bool ReadOnlyFilesAreRefused();
 
+// Keeps every other opener away from a file for the scope, as an application that holds it open
+// without sharing does on Windows (this process holds it so). POSIX has no share modes: there the
+// file is replaced by a socket of its name, which no process can open, root's included, and the
+// file's content is put back at the end. Either way the constructor checks that a reader is
+// refused.
+class ScopedUnopenableFile {
+ public:
+  explicit ScopedUnopenableFile(const std::string& path);
+  ~ScopedUnopenableFile();
+  ScopedUnopenableFile(const ScopedUnopenableFile&) = delete;
+  ScopedUnopenableFile& operator=(const ScopedUnopenableFile&) = delete;
+
+ private:
+#ifdef _WIN32
+  void* handle_;
+#else
+  std::string path_;
+  std::string content_;
+  int socket_;
+#endif
+};
+
 // A tree as a table: relative path (backslashes) → content; a directory is listed with a final
 // backslash and an empty content.
 using Tree = std::map<std::string, std::string>;
