@@ -13,23 +13,19 @@
 
 #include "program_texts.h"
 #include "run_program.h"
+#include "sandbox_scenario.h"
 #include "test_files.h"
 
 namespace orx::testing {
 namespace {
 
-const char kSettings[] =
-    ";Ormatide settings\r\n[Setup]\r\nVersion=3\r\n\r\n[Display]\r\nTheme=Blue\r\n";
-
+// The shared installation tree inside folder, with the given settings file.
 Tree Installation(const std::string& folder, const std::string& settings) {
-  return {
-      {folder + "orx.ini", settings},
-      {folder + "orx.inf", "Ormatide 3.0\r\n"},
-      {folder + "Data\\ClientProject.txt", "Acme;Project A\r\nBolt;Project B\r\n"},
-      {folder + "Data\\CategoryActivity.txt", "Design;Drawing\r\n"},
-      {folder + "Data\\2024-01.txt", "2024-01-02;Acme;8\r\n2024-01-03;Acme;6\r\n"},
-      {folder + "Data\\2024-02.txt", "2024-02-01;Acme;7\r\n"},
-  };
+  Tree tree;
+  for (const auto& [name, content] : kInstallation) {
+    tree[folder + name] = name == "orx.ini" ? settings : content;
+  }
+  return tree;
 }
 
 // A settings file that redirects to the given directory (stored without trailing backslash).
@@ -255,10 +251,10 @@ std::vector<Scenario> Scenarios() {
   // A settings content "R dir" stands for one redirecting to the sandbox's dir.
   return {
       {"first setup",
-       Replaced(Installation("inst\\", kSettings), {{"server\\", ""}, {"redir\\", ""}}),
+       Replaced(Installation("inst\\", kLocalSettings), {{"server\\", ""}, {"redir\\", ""}}),
        {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"}},
       {"move between redirections",
-       Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
+       Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kLocalSettings)),
                 {{"new\\orx.ini", "[Setup]\r\nVersion=2\r\n"},
                  {"new\\notes.txt", "keep me\r\n"},
                  {"new\\Data\\2024-01.txt", "2024-01-02;Other;1\r\n"},
@@ -266,7 +262,7 @@ std::vector<Scenario> Scenarios() {
                  {"server\\", ""}}),
        {"/vinst\\", "/sserver\\", "/rnew\\", "/d", "/a"}},
       {"removal of a redirection",
-       Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kSettings)),
+       Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kLocalSettings)),
                 {{"inst\\Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
                  {"old\\Data\\2024-03.txt", "2024-03-04;Bolt;5\r\n"}}),
        {"/vinst\\"}},
