@@ -9,6 +9,13 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #endif
 
 namespace orx::bench {
@@ -43,5 +50,38 @@ inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
+
+#ifndef _WIN32
+// Runs the command with its standard output into the given file and returns the wall-clock
+// seconds; a command that fails ends the benchmark.
+inline double TimedRun(const std::vector<std::string>& command,
+                       const std::string& output = "/dev/null") {
+  // The child must not inherit unwritten output of ours.
+  std::fflush(stdout);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (std::freopen(output.c_str(), "w", stdout) == nullptr) {
+      _exit(126);
+    }
+    std::vector<char*> argv;
+    for (const std::string& word : command) {
+      argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed with status %d\n", command[0].c_str(), WEXITSTATUS(status));
+    std::exit(1);
+  }
+  return seconds;
+}
+#endif
 
 }  // namespace orx::bench

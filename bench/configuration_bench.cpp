@@ -1,6 +1,5 @@
 // Times a whole configuration run that moves ten years of month data (120 files of 2 000 lines) to
 // a new redirection, against `cp -r` of the same Data tree. Prints the figures and the ratio.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,28 +18,7 @@ namespace {
 
 using orx::bench::Median;
 using orx::bench::ProgramForm;
-
-double Seconds(const std::vector<std::string>& command) {
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::vector<char*> argv;
-    for (const std::string& word : command) {
-      argv.push_back(const_cast<char*>(word.c_str()));
-    }
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed\n", command[0].c_str());
-    std::exit(1);
-  }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using orx::bench::TimedRun;
 
 void MakeInstallation(const fs::path& install) {
   fs::create_directories(install / "Data");
@@ -78,11 +56,11 @@ int main() {
     const fs::path redirection = root / ("redir" + std::to_string(round));
     const fs::path copy = root / ("copy" + std::to_string(round));
     runs.push_back(
-        Seconds({ORX_PROGRAM_PATH, "/v" + ProgramForm(install), "/r" + ProgramForm(redirection)}));
+        TimedRun({ORX_PROGRAM_PATH, "/v" + ProgramForm(install), "/r" + ProgramForm(redirection)}));
     // Undo the redirection so that every round moves the data anew.
     fs::copy_file(root / "orx.ini.saved", install / "orx.ini",
                   fs::copy_options::overwrite_existing);
-    copies.push_back(Seconds({"cp", "-r", (install / "Data").string(), copy.string()}));
+    copies.push_back(TimedRun({"cp", "-r", (install / "Data").string(), copy.string()}));
   }
   const double run = Median(runs);
   const double copy = Median(copies);

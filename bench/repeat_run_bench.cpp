@@ -4,7 +4,6 @@
 // bench_repeat_run [rounds, default 9] [program [loader]]
 //   without a program the host build's; with a loader (/usr/lib/wine/wine64) the program runs
 //   under it, in the environment this process has (scripts/env.sh sets Wine's).
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -24,37 +23,9 @@ namespace {
 
 using orx::bench::Median;
 using orx::bench::ProgramForm;
+using orx::bench::TimedRun;
 
 constexpr int kMonthFiles = 12;
-
-// Runs the command with its standard output into the given file; returns the wall-clock seconds.
-double Seconds(const std::vector<std::string>& command, const fs::path& output) {
-  // The child must not inherit unwritten output of ours.
-  std::fflush(stdout);
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    if (std::freopen(output.c_str(), "w", stdout) == nullptr) {
-      _exit(126);
-    }
-    std::vector<char*> argv;
-    for (const std::string& word : command) {
-      argv.push_back(const_cast<char*>(word.c_str()));
-    }
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed with status %d\n", command[0].c_str(), WEXITSTATUS(status));
-    std::exit(1);
-  }
-  return seconds;
-}
 
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -122,7 +93,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> first = launch;
     first.insert(first.end(), {"/v" + dir(base / "inst"), "/s" + dir(base / "server"),
                                "/r" + dir(base / "redir"), "/d", "/a"});
-    const double firstSeconds = Seconds(first, output);
+    const double firstSeconds = TimedRun(first, output.string());
     if (ReadAll(output).find("Data files have been copied") == std::string::npos) {
       std::fprintf(stderr, "the first run did not move the data:\n%s", ReadAll(output).c_str());
       return 1;
@@ -131,7 +102,7 @@ int main(int argc, char** argv) {
     setup.repeat = launch;
     setup.repeat.insert(setup.repeat.end(), {"/v" + dir(base / "inst"), "/s" + dir(base / "server"),
                                              "/r" + dir(base / "Redir"), "/a"});
-    Seconds(setup.repeat, output);
+    TimedRun(setup.repeat, output.string());
     const std::string report = ReadAll(output);
     if (report.find("Ormatide has been configured on this machine.") == std::string::npos ||
         report.find("Data files have been copied") != std::string::npos) {
@@ -144,7 +115,7 @@ int main(int argc, char** argv) {
   // Alternating the sizes spreads the machine's other work over both alike.
   for (int round = 0; round < rounds; ++round) {
     for (Setup& setup : setups) {
-      setup.seconds.push_back(Seconds(setup.repeat, output));
+      setup.seconds.push_back(TimedRun(setup.repeat, output.string()));
     }
   }
   for (const Setup& setup : setups) {
