@@ -4,7 +4,6 @@
 // partial file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -128,25 +127,8 @@ TEST_F(DataMoveScenario, SettingsFileThatCannotBeCopiedFailsTheMove) {
   EXPECT_EQ(backedUp, Replaced(there, {{"Data\\", ""}}));
 }
 
-// A volume of its own that the scripts mount for the tests (ORX_SMALL_VOLUME, a Unix path): the
-// program form of a fresh folder on it, or empty when there is none.
-std::string FolderOnSmallVolume(const std::string& name) {
-  const char* volume = std::getenv("ORX_SMALL_VOLUME");
-  if (volume == nullptr || *volume == '\0') {
-    return std::string();
-  }
-  std::string folder = std::string(volume) + "/" + name + "/";
-#ifdef _WIN32
-  folder = "z:" + folder;
-#endif
-  for (char& c : folder) {
-    c = c == '/' ? '\\' : c;
-  }
-  return folder;
-}
-
 TEST_F(DataMoveScenario, FullVolumeLeavesNoPartialFileAndReportsTheFailure) {
-  const std::string volume = FolderOnSmallVolume("full");
+  const std::string volume = FolderOnSmallVolume("full-move");
   if (volume.empty()) {
     GTEST_SKIP() << "no small volume (ORX_SMALL_VOLUME) was mounted for this run";
   }

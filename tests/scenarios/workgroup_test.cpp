@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,6 +52,31 @@ TEST_F(WorkgroupScenario, SharedFilesTheServerHoldsAreKeptAndOnlyTheMissingOneIs
   EXPECT_EQ(result.output,
             Report(kConfigured, {ServerConfiguredAt(Dir("server")), kSharedCopied, kUserRights}));
   EXPECT_EQ(ReadTree(Dir("server")), WithDirectories(Replaced(server, {{"orx.ini", kSettings}})));
+}
+
+TEST_F(WorkgroupScenario, AFullServerVolumeLeavesTheSharedFilesThereAsTheyWere) {
+  const std::string server = FolderOnSmallVolume("full-server");
+  if (server.empty()) {
+    GTEST_SKIP() << "no small volume (ORX_SMALL_VOLUME) was mounted for this run";
+  }
+  const Tree shared = {{"Data\\ClientProject.txt", std::string(20000, 'c') + "\r\n"},
+                       {"Data\\CategoryActivity.txt", "Workgroup;Categories\r\n"}};
+  WriteTree(server, shared);
+  // No room left for the server's missing settings file.
+  const std::uintmax_t room = std::filesystem::space(NativePath(server)).available;
+  WriteFile(server + "filler.bin", std::string(static_cast<std::size_t>(room), 'f'));
+  WriteTree(Dir("inst"),
+            Replaced(Installation(1, 100), {{"orx.ini", std::string(kSettings) + ";" +
+                                                            std::string(100000, 'n') + "\r\n"}}));
+
+  const ProgramResult result = Run({"/v" + Dir("inst"), "/s" + server, "/d"});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, FailureReport("Could not copy shared data files to server location"));
+  Tree onServer = ReadTree(server);
+  onServer.erase("filler.bin");
+  EXPECT_EQ(onServer, WithDirectories(shared));
+  std::filesystem::remove_all(NativePath(server));
 }
 
 TEST_F(WorkgroupScenario, ManyWorkstationsSettingUpOneServerAtOnceLeaveWholeFiles) {

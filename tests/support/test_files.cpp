@@ -169,6 +169,23 @@ void SetReadOnly(const std::string& path, bool readOnly) {
                   readOnly ? fs::perm_options::remove : fs::perm_options::add);
 }
 
+std::string FolderOnSmallVolume(const std::string& name) {
+  const char* volume = std::getenv("ORX_SMALL_VOLUME");
+  if (volume == nullptr || *volume == '\0') {
+    return std::string();
+  }
+  std::string folder = std::string(volume) + "/" + name + "/";
+#ifdef _WIN32
+  folder = "z:" + folder;
+#endif
+  for (char& c : folder) {
+    c = c == '/' ? '\\' : c;
+  }
+  fs::remove_all(FileSystemPath(folder));
+  fs::create_directories(FileSystemPath(folder));
+  return folder;
+}
+
 bool ReadOnlyFilesAreRefused() {
 #ifdef _WIN32
   static const bool refused = [] {
@@ -235,7 +252,6 @@ ScopedUnopenableFile::~ScopedUnopenableFile() {
   WriteFile(path_, content_);
 }
 #endif
-
 
 namespace {
 

@@ -65,6 +65,10 @@ class ScopedUnopenableFile {
 #endif
 };
 
+// A fresh folder (program form, trailing backslash) on the small volume of its own that the
+// scripts mount for the full-disk tests (ORX_SMALL_VOLUME, a Unix path); empty when none is.
+std::string FolderOnSmallVolume(const std::string& name);
+
 // A tree as a table: relative path (backslashes) → content; a directory is listed with a final
 // backslash and an empty content.
 using Tree = std::map<std::string, std::string>;
