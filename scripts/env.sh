@@ -57,8 +57,9 @@ UNPRIVILEGED_USER=orxtest
 # tests of a full disk run; it is unmounted when the calling script exits. Without it they skip.
 mount_small_volume() {
   [ "$(id -u)" -eq 0 ] || return 0
-  local volume
-  volume=$(mktemp -d /tmp/orxconfig-small-volume.XXXXXX)
+  # Lower case: the program shows the paths it is given in lower case, and the tests compare them.
+  local volume="/tmp/orxconfig-small-volume-$$"
+  mkdir -p "$volume"
   if mount -t tmpfs -o size=512k,mode=1777 tmpfs "$volume" 2>/dev/null; then
     export ORX_SMALL_VOLUME="$volume"
     add_exit_step unmount_small_volume
