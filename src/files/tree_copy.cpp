@@ -26,10 +26,6 @@ bool IsDotEntry(const DirectoryEntry& entry) {
   return entry.name == "." || entry.name == "..";
 }
 
-}  // namespace
-
-namespace {
-
 // The walk of CopyTree; top tells whether source is the tree's root, which may be missing.
 bool CopyTreeFrom(const std::string& source, const std::string& target,
                   const std::string& skipPrefix, bool top) {
