@@ -121,11 +121,19 @@ Started Start(const std::vector<std::string>& arguments, const RunOptions& optio
   std::string environment = EnvironmentBlock(options.appData);
   std::vector<char> commandLine(line.begin(), line.end());
   commandLine.push_back('\0');
-  const BOOL created =
-      CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                     suspended ? CREATE_SUSPENDED : 0, environment.data(),
-                     options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
-                     &startup, &process);
+  // Wine now and then refuses a start while many processes start at once (error 1359, an
+  // internal error); a moment later the same start succeeds.
+  BOOL created = FALSE;
+  for (int attempt = 0; attempt < 5 && !created; ++attempt) {
+    if (attempt > 0) {
+      Sleep(200);
+    }
+    created = CreateProcessA(
+        nullptr, commandLine.data(), nullptr, nullptr, TRUE, suspended ? CREATE_SUSPENDED : 0,
+        environment.data(),
+        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
+        &process);
+  }
   CloseHandle(writeEnd);
   CloseHandle(nul);
   if (outputFile != INVALID_HANDLE_VALUE) {
