@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,16 @@ inline std::string ProgramForm(const std::filesystem::path& native) {
   std::string text = native.string();
   std::replace(text.begin(), text.end(), '/', '\\');
   return text;
+}
+
+// An installation without month data: its Data directory, settings file, marker and the two
+// shared files.
+inline void WriteInstallationFiles(const std::filesystem::path& install) {
+  std::filesystem::create_directories(install / "Data");
+  std::ofstream(install / "orx.ini", std::ios::binary) << "[Setup]\r\nVersion=3\r\n";
+  std::ofstream(install / "orx.inf", std::ios::binary) << "Ormatide 3.0\r\n";
+  std::ofstream(install / "Data" / "ClientProject.txt", std::ios::binary) << "Acme;Project\r\n";
+  std::ofstream(install / "Data" / "CategoryActivity.txt", std::ios::binary) << "Design;Draw\r\n";
 }
 
 // Processor time this process has used, in seconds: on a machine that other work shares,

@@ -21,11 +21,7 @@ using orx::bench::ProgramForm;
 using orx::bench::TimedRun;
 
 void MakeInstallation(const fs::path& install) {
-  fs::create_directories(install / "Data");
-  std::ofstream(install / "orx.ini", std::ios::binary) << "[Setup]\r\nVersion=3\r\n";
-  std::ofstream(install / "orx.inf", std::ios::binary) << "Ormatide 3.0\r\n";
-  std::ofstream(install / "Data" / "ClientProject.txt", std::ios::binary) << "Acme;Project\r\n";
-  std::ofstream(install / "Data" / "CategoryActivity.txt", std::ios::binary) << "Design;Draw\r\n";
+  orx::bench::WriteInstallationFiles(install);
   char name[16];
   char line[96];
   for (int year = 2015; year < 2025; ++year) {

@@ -36,11 +36,7 @@ std::string ReadAll(const fs::path& path) {
 
 // An installation with kMonthFiles month files of linesPerFile booking lines of about 50 bytes.
 void MakeInstallation(const fs::path& install, int linesPerFile) {
-  fs::create_directories(install / "Data");
-  std::ofstream(install / "orx.ini", std::ios::binary) << "[Setup]\r\nVersion=3\r\n";
-  std::ofstream(install / "orx.inf", std::ios::binary) << "Ormatide 3.0\r\n";
-  std::ofstream(install / "Data" / "ClientProject.txt", std::ios::binary) << "Acme;Project\r\n";
-  std::ofstream(install / "Data" / "CategoryActivity.txt", std::ios::binary) << "Design;Draw\r\n";
+  orx::bench::WriteInstallationFiles(install);
   char name[16];
   char line[96];
   for (int month = 1; month <= kMonthFiles; ++month) {
