@@ -234,8 +234,7 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
     return NewFileResult::kNameTaken;
   }
   // Wine leaves what it wrote before a full disk stopped it.
-  SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(to.c_str());
+  RemoveFile(target);
   return NewFileResult::kFailed;
 }
 

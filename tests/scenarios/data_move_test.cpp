@@ -133,7 +133,6 @@ TEST_F(DataMoveScenario, FullVolumeLeavesNoPartialFileAndReportsTheFailure) {
     GTEST_SKIP() << "no small volume (ORX_SMALL_VOLUME) was mounted for this run";
   }
   const std::string redir = volume + "redir\\";
-  std::filesystem::remove_all(NativePath(volume));
   MakeDirectories(redir);
   const std::uintmax_t room = std::filesystem::space(NativePath(volume)).available;
   struct Row {

@@ -63,6 +63,26 @@ fs::path FileSystemPath(const std::string& path, bool longForm = false) {
 #endif
 }
 
+// Writes a file with exactly these bytes at a native path, creating missing parent directories;
+// name is what a failure shows.
+void WriteNative(const fs::path& native, const std::string& bytes, const std::string& name) {
+  if (native.has_parent_path()) {
+    fs::create_directories(native.parent_path());
+  }
+  std::ofstream out(native, std::ios::binary | std::ios::trunc);
+  ASSERT_TRUE(out.good()) << "cannot write " << name;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The whole content of the file at a native path; name is what a failure shows.
+std::string ReadNative(const fs::path& native, const std::string& name) {
+  std::ifstream in(native, std::ios::binary);
+  EXPECT_TRUE(in.good()) << "cannot read " << name;
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
 std::string ProgramForm(const fs::path& native) {
 #ifdef _WIN32
   std::string text = Narrowed(native.wstring());
@@ -134,21 +154,11 @@ ScopedTempDir::~ScopedTempDir() {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  const fs::path native = FileSystemPath(path);
-  if (native.has_parent_path()) {
-    fs::create_directories(native.parent_path());
-  }
-  std::ofstream out(native, std::ios::binary | std::ios::trunc);
-  ASSERT_TRUE(out.good()) << "cannot write " << path;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  WriteNative(FileSystemPath(path), bytes, path);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(FileSystemPath(path), std::ios::binary);
-  EXPECT_TRUE(in.good()) << "cannot read " << path;
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
+  return ReadNative(FileSystemPath(path), path);
 }
 
 bool FileExists(const std::string& path) {
@@ -274,10 +284,7 @@ void WriteTreeAs(const std::string& root, const Tree& tree, bool utf8) {
       fs::create_directories(path);
       continue;
     }
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    ASSERT_TRUE(out.good()) << "cannot write " << relative;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    WriteNative(path, content, relative);
   }
 }
 
@@ -336,11 +343,7 @@ Tree ReadTreeAs(const std::string& root, bool utf8) {
       tree[name + "\\"] = "";
     } else {
       const fs::path::string_type separator(1, fs::path::preferred_separator);
-      std::ifstream in(fs::path(baseText + separator + relative.native()), std::ios::binary);
-      EXPECT_TRUE(in.good()) << "cannot read " << name;
-      std::ostringstream content;
-      content << in.rdbuf();
-      tree[name] = content.str();
+      tree[name] = ReadNative(fs::path(baseText + separator + relative.native()), name);
     }
   }
   return tree;
