@@ -10,6 +10,7 @@
 #include "files/integer.h"
 #include "files/paths.h"
 #include "files/platform.h"
+#include "files/raised_failure.h"
 #include "files/text.h"
 
 namespace orx {
@@ -34,8 +35,14 @@ struct MonthSide {
 MonthSide GatherMonthFiles(const std::string& directory) {
   MonthSide side;
   side.dataDirectory = WithTrailingBackslash(directory) + "Data\\";
-  for (const DirectoryEntry& entry :
-       EnumerateDirectory(side.dataDirectory + kMonthFilePattern, kFilesOnlyMask)) {
+  std::vector<DirectoryEntry> entries;
+  // A folder that cannot be read may hold any month: reading it as empty could send the user's
+  // data the wrong way.
+  if (ListDirectory(side.dataDirectory + kMonthFilePattern, kFilesOnlyMask, &entries) ==
+      ListingResult::kFailed) {
+    RaiseFailure(kInOutError, MessageWithName("Cannot read directory %s", side.dataDirectory));
+  }
+  for (const DirectoryEntry& entry : entries) {
     // The platform may match the pattern against short names too: the name rule decides.
     const std::string path = side.dataDirectory + entry.name;
     if (IsMonthFileName(path)) {

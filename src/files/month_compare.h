@@ -15,7 +15,7 @@ inline constexpr int kMonthDataBothDiffer = -1;  // each holds lines the other l
 // ignoring case, each line consuming at most one equal line (EqualIgnoringCase) of its partner
 // file. Returns one of the result codes. Texts equal after WithTrailingBackslash and lower-casing
 // name one directory: kMonthDataSame, and no file is read. Raises EFOpenError when a month file
-// cannot be read.
+// cannot be read, and EInOutError "Cannot read directory %s" when a Data folder cannot be listed.
 int CompareMonthData(const std::string& first, const std::string& second);
 // True for a name of 11 characters: four IsInteger characters, "-", two IsInteger characters and
 // ".txt" in any letter case.

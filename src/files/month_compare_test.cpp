@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "failure_of.h"
 #include "files/paths.h"
 #include "files/platform.h"
 #include "files/raised_failure.h"
@@ -171,6 +172,17 @@ TEST(CompareMonthData, ReadsNothingWhenBothTextsNameOneDirectoryAlike) {
       EXPECT_EQ(failure.kind(), kFileOpenError);
     }
   }
+}
+
+TEST(CompareMonthData, ADataFolderThatCannotBeListedRaises) {
+  ScopedTempDir dir;
+  WriteTree(dir.path(), {{"a\\Data\\2024-01.txt", "x\r\n"}, {"b\\Data\\2024-01.txt", "x\r\n"}});
+  const testing::ScopedUnlistableFolder locked(dir / "a\\Data");
+  if (!locked.refused()) {
+    GTEST_SKIP() << "this user lists every folder (root)";
+  }
+  EXPECT_EQ(testing::FailureOf([&dir] { CompareMonthData(dir / "b", dir / "a"); }),
+            "EInOutError Cannot read directory " + dir / "a\\Data\\");
 }
 
 TEST(CompareMonthData, CountsHiddenMonthFiles) {

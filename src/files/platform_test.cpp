@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "failure_of.h"
@@ -195,6 +196,21 @@ TEST_F(Enumeration, PatternsSelectNamesWithoutRegardToCase) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.pattern + " under mask " + std::to_string(row.mask));
     EXPECT_EQ(SortedNames(EnumerateDirectory(dir_ / row.pattern, row.mask)), row.names);
+  }
+}
+
+TEST_F(Enumeration, OnlyAFolderThatIsThereIsListed) {
+  const std::pair<const char*, ListingResult> rows[] = {
+      {"*.*", ListingResult::kListed},
+      {"*.ini", ListingResult::kListed},
+      {"missing\\*.*", ListingResult::kNoDirectory},
+      {"a.txt\\*.*", ListingResult::kNoDirectory},
+      {"a.txt\\deeper\\*.*", ListingResult::kNoDirectory},
+  };
+  for (const auto& [pattern, expected] : rows) {
+    SCOPED_TRACE(pattern);
+    std::vector<DirectoryEntry> entries;
+    EXPECT_EQ(ListDirectory(dir_ / pattern, 63, &entries), expected);
   }
 }
 

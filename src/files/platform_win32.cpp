@@ -263,8 +263,13 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
         return ListingResult::kListed;
       case ERROR_PATH_NOT_FOUND:
         return ListingResult::kNoDirectory;
-      default:
-        return ListingResult::kFailed;
+      default: {
+        // A file where the folder should be comes back as one of several errors (Windows and
+        // Wine differ): only a folder that is there is one that could not be listed.
+        const std::string::size_type slash = pattern.rfind('\\');
+        const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+        return IsDirectory(folder) ? ListingResult::kFailed : ListingResult::kNoDirectory;
+      }
     }
   }
   do {

@@ -173,18 +173,16 @@ TEST(CopyTree, FailedFileCopyStopsTheWholeWalkKeepingWhatWasCopied) {
 TEST(CopyTree, AFolderThatCannotBeListedFailsTheCopyAndMayHoldFiles) {
   ScopedTempDir root;
   WriteTree(root / "src\\", {{"a.txt", "a"}, {"locked\\inside.txt", "i"}, {"open\\", ""}});
-  const auto locked = std::filesystem::path(testing::NativePath(root / "src\\locked"));
-  std::filesystem::permissions(locked, std::filesystem::perms::none);
-  std::vector<DirectoryEntry> probe;
-  const bool refused =
-      ListDirectory(root / "src\\locked\\*.*", 63, &probe) == ListingResult::kFailed;
-  if (!refused) {
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    GTEST_SKIP() << "this user lists every folder (root)";
+  bool copied = false;
+  bool holdsFiles = false;
+  {
+    const testing::ScopedUnlistableFolder locked(root / "src\\locked");
+    if (!locked.refused()) {
+      GTEST_SKIP() << "this user lists every folder (root)";
+    }
+    copied = CopyTree(root / "src\\", root / "dst\\", "");
+    holdsFiles = TreeHasFiles(root / "src\\open\\..\\locked");
   }
-  const bool copied = CopyTree(root / "src\\", root / "dst\\", "");
-  const bool holdsFiles = TreeHasFiles(root / "src\\open\\..\\locked");
-  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
   EXPECT_FALSE(copied) << "the locked folder would have arrived empty";
   EXPECT_TRUE(holdsFiles);
   EXPECT_FALSE(FileExists(root / "dst\\a.txt")) << "the walk stops at the folder";

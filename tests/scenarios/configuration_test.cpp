@@ -255,6 +255,20 @@ TEST_F(ConfigurationScenario, CurrentRedirectionWithoutFilesTakesTheDataFromHome
   EXPECT_FALSE(FileExists(Dir("empty") + "orx.ini"));
 }
 
+TEST_F(ConfigurationScenario, ARedirectionThatNamesAFileIsRemovedAndTheDataStayHome) {
+  WriteTree(Dir("inst"), Replaced(kInstallation, {{"orx.ini", "[Setup]\r\nVersion=3\r\nRedirect=" +
+                                                                  Stored("afile.txt") + "\r\n"}}));
+  WriteFile(Stored("afile.txt"), "not a folder");
+
+  const ProgramResult result = Run({"/v" + Dir("inst")});
+
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights, Removed("afile.txt")}));
+  EXPECT_EQ(Read("inst"), WithDirectories(Replaced(kInstallation,
+                                                   {{"orx.ini", "[Setup]\r\nVersion=3\r\n\r\n"}})));
+  EXPECT_EQ(ReadFile(Stored("afile.txt")), "not a folder");
+}
+
 TEST_F(ConfigurationScenario, NewRedirectionWithTheSameMonthDataKeepsItsOwnData) {
   WriteTree(Dir("inst"), kInstallation);
   // The same lines in another order and letter case, plus a line only the redirection has.

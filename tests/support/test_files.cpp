@@ -263,6 +263,18 @@ ScopedUnopenableFile::~ScopedUnopenableFile() {
 }
 #endif
 
+ScopedUnlistableFolder::ScopedUnlistableFolder(const std::string& path)
+    : native_(NativePath(path)), refused_(false) {
+  fs::permissions(fs::path(native_), fs::perms::none);
+  std::error_code error;
+  fs::directory_iterator listing(fs::path(native_), error);
+  refused_ = static_cast<bool>(error);
+}
+
+ScopedUnlistableFolder::~ScopedUnlistableFolder() {
+  fs::permissions(fs::path(native_), fs::perms::owner_all);
+}
+
 namespace {
 
 // The path of a relative name below root, the name in the program's form or in UTF-8.

@@ -65,6 +65,22 @@ class ScopedUnopenableFile {
 #endif
 };
 
+// Takes every permission from a folder while it lives, and gives the owner's back at the end.
+// refused() tells whether this user is then refused the folder's listing (root is not).
+class ScopedUnlistableFolder {
+ public:
+  explicit ScopedUnlistableFolder(const std::string& path);
+  ~ScopedUnlistableFolder();
+  ScopedUnlistableFolder(const ScopedUnlistableFolder&) = delete;
+  ScopedUnlistableFolder& operator=(const ScopedUnlistableFolder&) = delete;
+
+  bool refused() const { return refused_; }
+
+ private:
+  std::string native_;
+  bool refused_;
+};
+
 // A fresh folder (program form, trailing backslash) on the small volume of its own that the
 // scripts mount for the full-disk tests (ORX_SMALL_VOLUME, a Unix path); empty when none is.
 std::string FolderOnSmallVolume(const std::string& name);
