@@ -37,6 +37,18 @@ std::vector<std::string> ReferenceSplit(const std::string& line) {
   const auto at = [&text](std::size_t i) {
     return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
   };
+  // An escape (byte 1, then four bytes 16 to 31) is one character of five bytes, never a blank.
+  const auto length = [&at](std::size_t i) -> std::size_t {
+    if (at(i) != 1) {
+      return 1;
+    }
+    for (std::size_t k = 1; k <= 4; ++k) {
+      if (at(i + k) < 16 || at(i + k) > 31) {
+        return 1;
+      }
+    }
+    return 5;
+  };
   std::vector<std::string> arguments;
   std::size_t i = 0;
   bool quoted = false;
@@ -45,7 +57,7 @@ std::vector<std::string> ReferenceSplit(const std::string& line) {
     if (!quoted) {
       // Blanks and empty quoted pairs before a token.
       for (;;) {
-        if (ReferenceBlank(at(i))) {
+        if (ReferenceBlank(at(i)) && length(i) == 1) {
           i += 1;
         } else if (at(i) == '"' && at(i + 1) == '"') {
           i += 2;
@@ -67,25 +79,29 @@ std::vector<std::string> ReferenceSplit(const std::string& line) {
           i += 1;
           continue;
         }
-        if (token.size() == kLimit) {
+        if (token.size() + length(i) > kLimit) {
           break;  // full: the stretch goes on, still quoted, in the next token
         }
-        token += static_cast<char>(c);
-        i += 1;
+        token += text.substr(i, length(i));
+        i += length(i);
         continue;
       }
-      if (c == 0 || ReferenceBlank(c)) {
-        break;
-      }
-      if (token.size() == kLimit) {
+      if (c == 0 || (ReferenceBlank(c) && length(i) == 1)) {
         break;
       }
       if (c == '"') {
+        if (token.size() == kLimit) {
+          break;
+        }
         quoted = true;
-      } else {
-        token += static_cast<char>(c);
+        i += 1;
+        continue;
       }
-      i += 1;
+      if (token.size() + length(i) > kLimit) {
+        break;
+      }
+      token += text.substr(i, length(i));
+      i += length(i);
     }
     if (programName) {
       programName = false;

@@ -1,12 +1,33 @@
 #include "console/command_line.h"
 
+#include "files/name_escapes.h"
+
 namespace orx {
 
 namespace {
 
-bool IsBlank(char c) {
-  const unsigned char code = static_cast<unsigned char>(c);
-  return code >= 1 && code <= 32;
+bool EscapeStartsAt(const std::string& text, std::size_t at) {
+  char16_t unit = 0;
+  return ReadEscape(text, at, &unit);
+}
+
+// A blank is a byte from 1 to 32, but not the start of an escape (a character the code page
+// cannot spell), which is made of such bytes and belongs to its token whole.
+bool IsBlankAt(const std::string& text, std::size_t at) {
+  const unsigned char code = static_cast<unsigned char>(text[at]);
+  return code >= 1 && code <= 32 && !EscapeStartsAt(text, at);
+}
+
+// Appends the character at text[*at], a whole escape or one byte, unless the token is too full
+// for it; false then.
+bool TakeCharacter(const std::string& text, std::size_t* at, std::string* token) {
+  const std::size_t length = EscapeStartsAt(text, *at) ? kEscapeLength : 1;
+  if (token->size() + length > kMaximumArgumentLength) {
+    return false;
+  }
+  token->append(text, *at, length);
+  *at += length;
+  return true;
 }
 
 }  // namespace
@@ -23,7 +44,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   for (;;) {
     if (!quoted) {
       for (;;) {
-        if (at < size && IsBlank(text[at])) {
+        if (at < size && IsBlankAt(text, at)) {
           ++at;
         } else if (at + 1 < size && text[at] == '"' && text[at + 1] == '"') {
           at += 2;
@@ -35,8 +56,7 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     std::string token;
     while (at < size || quoted) {
       if (quoted) {
-        while (at < size && text[at] != '"' && token.size() < kMaximumArgumentLength) {
-          token += text[at++];
+        while (at < size && text[at] != '"' && TakeCharacter(text, &at, &token)) {
         }
         if (at < size && text[at] != '"') {
           break;  // the token is full; the stretch continues in the next one
@@ -47,15 +67,17 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
         quoted = false;
         continue;
       }
-      const char c = text[at];
-      if (IsBlank(c) || token.size() >= kMaximumArgumentLength) {
+      if (IsBlankAt(text, at)) {
         break;
       }
-      ++at;
-      if (c == '"') {
+      if (text[at] == '"') {
+        if (token.size() >= kMaximumArgumentLength) {
+          break;
+        }
+        ++at;
         quoted = true;
-      } else {
-        token += c;
+      } else if (!TakeCharacter(text, &at, &token)) {
+        break;
       }
     }
     if (first) {

@@ -27,6 +27,9 @@ TEST(SplitCommandLine, FollowsTheSplittingRules) {
       {"prog /s\"unterminated path", {"/sunterminated path"}},
       {"prog\x01/a\x1f/x", {"/a", "/x"}},
       {"prog /a \"\"\"\" /x", {"/a", "/x"}},
+      // \x01\x10\x11\x15\x19 is the escape of a character the code page cannot spell ("ř").
+      {"prog \x01\x10\x11\x15\x19/x \"a\x01\x10\x11\x15\x19\"\x01\x1f/a",
+       {"\x01\x10\x11\x15\x19/x", "a\x01\x10\x11\x15\x19", "/a"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
