@@ -84,9 +84,10 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b);
 // Valid for one run only; never store it.
 std::string EqualityKeyOf(const std::string& text);
 
-// Value of an environment variable; empty when not set. A long value is returned whole.
+// Value of an environment variable; empty when not set. A long value is returned whole. A
+// character the code page cannot spell comes as an escape (name_escapes.h), as in listed names.
 std::string ReadEnvironment(const std::string& name);
-// The process's command line as one text, the program's own name first.
+// The process's command line as one text, the program's own name first; escapes as above.
 std::string CommandLineText();
 // Hands main's arguments to ports that have no command-line text of their own.
 void RememberProcessArguments(int argc, char** argv);

@@ -1,5 +1,6 @@
 // The platform interface on Windows: Win32 calls only. File names reach Windows as UTF-16 (the W
-// functions), long ones in the \\?\ form; the program's own 8-bit texts are in the ANSI code page.
+// functions), long ones in the \\?\ form; the program's own 8-bit texts are in the ANSI code page,
+// with escapes for what it cannot spell (names listed, the command line, the environment).
 #include <windows.h>
 
 #include <cstring>
@@ -109,8 +110,9 @@ bool SpelledInCodePage(const wchar_t* units, int count, std::string* text) {
   return back.compare(0, std::wstring::npos, units, static_cast<std::size_t>(count)) == 0;
 }
 
-// The program's 8-bit form of a name from Windows: each unit the code page cannot spell exactly
-// becomes an escape, so that Widened gives the very same name back.
+// The program's 8-bit form of a text from Windows: each unit the code page cannot spell exactly
+// becomes an escape, so that Widened gives the very same text back. A text spelled exactly comes
+// out byte for byte as the A functions give it.
 std::string Narrowed(const wchar_t* name) {
   const int count = static_cast<int>(std::wcslen(name));
   std::string text;
@@ -334,24 +336,27 @@ std::string EqualityKeyOf(const std::string& text) {
   return key;
 }
 
+// The environment and the command line are read as UTF-16: the A functions would hand over a
+// best-fit look-alike of a character the code page lacks ("ř" as "r"), which names another folder.
 std::string ReadEnvironment(const std::string& name) {
-  std::string value(1024, '\0');
-  DWORD length = GetEnvironmentVariableA(name.c_str(), &value[0], 1024);
+  const std::wstring wideName = Widened(name);
+  std::wstring value(1024, L'\0');
+  DWORD length = GetEnvironmentVariableW(wideName.c_str(), &value[0], 1024);
   if (length >= 1024) {
     // Too long for the usual room: the platform said how much it needs, so read it whole.
-    value.assign(length, '\0');
-    length = GetEnvironmentVariableA(name.c_str(), &value[0], length);
+    value.assign(length, L'\0');
+    length = GetEnvironmentVariableW(wideName.c_str(), &value[0], length);
     if (length >= value.size()) {
       return std::string();
     }
   }
   value.resize(length);
-  return value.substr(0, value.find('\0'));
+  return Narrowed(value.c_str());
 }
 
 std::string CommandLineText() {
-  const char* line = GetCommandLineA();
-  return line == nullptr ? std::string() : std::string(line);
+  const wchar_t* line = GetCommandLineW();
+  return line == nullptr ? std::string() : Narrowed(line);
 }
 
 void RememberProcessArguments(int, char**) {}
