@@ -1,5 +1,6 @@
 // Fuzz target for the command line: SplitCommandLine must agree with a plain reference of its
-// rules, never yield an argument longer than the limit, and ParseOptions must take any arguments.
+// rules, never yield an argument longer than the limit, and ParseOptions must take any arguments,
+// refusing at most a directory name with an escape.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +10,7 @@
 
 #include "console/command_line.h"
 #include "console/options.h"
+#include "files/raised_failure.h"
 
 namespace {
 
@@ -126,10 +128,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(arguments == ReferenceSplit(line), "the splitting differs from the reference");
   Require(orx::SplitCommandLine(line) == arguments, "the splitting is not a function of the text");
 
-  const orx::Options options = orx::ParseOptions(arguments);
+  orx::AsksForHelp(arguments);
+  orx::Options options;
+  try {
+    options = orx::ParseOptions(arguments);
+  } catch (const orx::RaisedFailure& failure) {
+    // Only a directory name with an escape is refused.
+    Require(failure.kind() == std::string(orx::kConvertError), "a failure other than the refusal");
+    return 0;
+  }
   Require(options.serverDirectory.size() <= kLimit, "a server directory longer than an argument");
   Require(options.redirectionDirectory.size() <= kLimit,
           "a redirection directory longer than an argument");
-  orx::AsksForHelp(arguments);
   return 0;
 }

@@ -1,11 +1,28 @@
 #include "console/options.h"
 
 #include "files/file_operations.h"
+#include "files/name_escapes.h"
 #include "files/paths.h"
 #include "files/platform.h"
+#include "files/raised_failure.h"
 #include "files/text.h"
 
 namespace orx {
+
+namespace {
+
+// Why a directory name cannot be used: it holds a character the Windows code page cannot spell,
+// which the program's 8-bit texts and the settings file could only carry as a look-alike (best
+// fit: "dvořák" becomes "dvorák", another user's folder). Empty for a name the code page spells.
+std::string UnspellableName(const std::string& name, const std::string& source) {
+  if (!HoldsEscape(name)) {
+    return std::string();
+  }
+  return "The directory name " + source +
+         " cannot be written in the Windows code page of this machine.";
+}
+
+}  // namespace
 
 std::string DefaultInstallDirectory() {
   const std::string candidate =
@@ -23,25 +40,40 @@ std::string DefaultInstallDirectory() {
 Options ParseOptions(const std::vector<std::string>& arguments) {
   Options options;
   options.installDirectory = DefaultInstallDirectory();
+  // Why each directory the run would use is refused; a later switch of the same letter decides
+  // afresh.
+  std::string installRefusal = UnspellableName(options.installDirectory, "in APPDATA");
+  std::string serverRefusal;
+  std::string redirectionRefusal;
   for (const std::string& argument : arguments) {
     if (argument.size() < 2) {
       continue;
     }
     const std::string option = LowerCase(argument.substr(0, 2));
-    const std::string value =
-        argument.size() == 2 ? std::string() : Trim(LowerCase(argument.substr(2)));
+    // Judged before trimming, which takes the bytes of an escape at either end for blanks.
+    const std::string typed = argument.substr(2);
+    const std::string refusal = UnspellableName(typed, "given with " + option);
+    const std::string value = Trim(LowerCase(typed));
     if (option == "/v") {
       options.installDirectory = value;
+      installRefusal = refusal;
     } else if (option == "/s") {
       options.serverDirectory = value;
+      serverRefusal = refusal;
     } else if (option == "/r") {
       options.redirectionDirectory = value;
+      redirectionRefusal = refusal;
     } else if (option == "/a") {
       options.userAdministratorRights = true;
     } else if (option == "/x") {
       options.administratorOnlyRights = true;
     } else if (option == "/d") {
       options.copySharedFiles = true;
+    }
+  }
+  for (const std::string* refusal : {&installRefusal, &serverRefusal, &redirectionRefusal}) {
+    if (!refusal->empty()) {
+      RaiseFailure(kConvertError, *refusal);
     }
   }
   return options;

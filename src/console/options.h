@@ -9,7 +9,8 @@
 namespace orx {
 
 // Parses the arguments into the engine's Options; unknown switches and short arguments are ignored
-// in silence.
+// in silence. Raises EConvertError when a directory the run would use (the last /v, /s or /r, or
+// the default install directory) holds a character the code page cannot spell (an escape).
 Options ParseOptions(const std::vector<std::string>& arguments);
 // True when an argument asks for the syntax screen ("/?").
 bool AsksForHelp(const std::vector<std::string>& arguments);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "failure_of.h"
+#include "files/name_escapes.h"
 #include "files/paths.h"
 #include "test_files.h"
 
@@ -77,6 +79,34 @@ TEST_F(OptionsTest, ParsesSwitchesByTheirFirstTwoCharacters) {
     EXPECT_EQ(options.userAdministratorRights, row.expected.userAdministratorRights);
     EXPECT_EQ(options.administratorOnlyRights, row.expected.administratorOnlyRights);
     EXPECT_EQ(options.copySharedFiles, row.expected.copySharedFiles);
+  }
+}
+
+// Names the code page cannot spell arrive with escapes; only a directory the run uses is refused.
+TEST_F(OptionsTest, RefusesADirectoryTheRunUsesThatTheCodePageCannotSpell) {
+  std::string r;  // "ř"
+  AppendEscape(&r, u'\x0159');
+  const struct {
+    std::vector<std::string> arguments;
+    std::string appDataTail;
+    std::string source;  // of the refused name; empty when none is refused
+  } rows[] = {
+      {{"/s" + r, "/v\\\\srv\\dvo" + r + "\xE1k"}, "", "given with /v"},
+      // The last one counts; trimming would have cut the escape at the end.
+      {{"/rh:\\jo", "/R h:\\" + r}, "", "given with /r"},
+      {{"/r" + r, "/rh:\\jo", "/a" + r, "/q" + r}, "", ""},
+      {{"/s\\\\srv"}, r, "in APPDATA"},
+      {{"/vh:\\orx"}, r, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.arguments.back());
+    const std::string appData = appData_ + row.appDataTail;
+    SetAppData(&appData);
+    EXPECT_EQ(testing::FailureOf([&] { ParseOptions(row.arguments); }),
+              row.source.empty()
+                  ? ""
+                  : "EConvertError The directory name " + row.source +
+                        " cannot be written in the Windows code page of this machine.");
   }
 }
 

@@ -43,4 +43,15 @@ bool HasEscape(const std::string& text) {
   return false;
 }
 
+bool HoldsEscape(const std::string& text) {
+  char16_t unit = 0;
+  for (std::size_t at = text.find(kEscapeLead); at != std::string::npos;
+       at = text.find(kEscapeLead, at + 1)) {
+    if (ReadEscape(text, at, &unit)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace orx

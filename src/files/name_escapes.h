@@ -16,5 +16,8 @@ void AppendEscape(std::string* text, char16_t unit);
 bool ReadEscape(const std::string& text, std::size_t at, char16_t* unit);
 // True when the text holds a byte an escape is made of (1 to 31), which no real name holds.
 bool HasEscape(const std::string& text);
+// True when a well-formed escape starts somewhere in the text. Stricter than HasEscape: a blank
+// such as a tab is no escape.
+bool HoldsEscape(const std::string& text);
 
 }  // namespace orx

@@ -14,6 +14,7 @@ inline constexpr const char kWriteError[] = "EWriteError";
 inline constexpr const char kReadError[] = "EReadError";
 inline constexpr const char kOutOfMemory[] = "EOutOfMemory";
 inline constexpr const char kInOutError[] = "EInOutError";
+inline constexpr const char kConvertError[] = "EConvertError";
 inline constexpr const char kGeneralError[] = "Exception";
 
 // A failure that ends the run through the entry's default failure handling.
