@@ -196,6 +196,32 @@ TEST_F(BadInputScenario, DirectoryNamesWithBlanksAndWesternLetters) {
                                              "\r\nServerAdmin=2\r\n\r\n");
 }
 
+// Read in code page 1252, "Dvořák" comes as "dvorák": another user's folder, to be overwritten.
+TEST_F(BadInputScenario, DirectoryNameTheCodePageCannotSpellIsRefusedBeforeAnyChange) {
+#ifndef _WIN32
+  GTEST_SKIP() << "the host build's text is UTF-8, which spells every name";
+#endif
+  WriteTree(Dir("inst"), kInstallation);
+  WriteUtf8Tree(Dir("users"), {{"dvor\xC3\xA1k\\orx.ini", "[Setup]\r\nUser=other\r\n"},
+                               {"dvor\xC3\xA1k\\Data\\2024-01.txt", "theirs\r\n"}});
+  const Tree before = ReadUtf8Tree(temp_.path());
+  RunOptions options = Options();
+  options.utf8Arguments = true;
+  for (const std::string option : {"/r", "/s"}) {
+    SCOPED_TRACE(option);
+    const ProgramResult result = RunProgram(
+        {"/v" + Dir("inst"), option + Stored("users") + "\\Dvo\xC5\x99\xC3\xA1k"}, options);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_TRUE(std::regex_match(
+        result.output,
+        FailureTextPattern("EConvertError", "The directory name given with " + option +
+                                                " cannot be written in the Windows "
+                                                "code page of this machine")))
+        << result.output;
+    EXPECT_EQ(ReadUtf8Tree(temp_.path()), before);
+  }
+}
+
 TEST_F(BadInputScenario, ReadOnlyTargetFileDuringTheDataMove) {
   if (!ReadOnlyFilesAreRefused()) {
     GTEST_SKIP() << "Wine run as root replaces a read-only file where Windows refuses";

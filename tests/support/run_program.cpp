@@ -43,6 +43,14 @@ std::string ProgramPath() {
 
 namespace {
 
+// The UTF-16 form of 8-bit text in the given code page.
+std::wstring Widened(const std::string& text, UINT codePage) {
+  std::wstring wide(text.size() + 1, L'\0');  // never more units than bytes
+  const int size = static_cast<int>(wide.size());
+  wide.resize(MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], size) - 1u);
+  return wide;
+}
+
 // Quotes an argument the way Wine rebuilds a command line from a Unix argv.
 std::string Quoted(const std::string& argument) {
   if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
@@ -106,7 +114,7 @@ Started Start(const std::vector<std::string>& arguments, const RunOptions& optio
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            &inherit, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nul;
@@ -119,8 +127,8 @@ Started Start(const std::vector<std::string>& arguments, const RunOptions& optio
   startup.hStdError = nul;
   PROCESS_INFORMATION process{};
   std::string environment = EnvironmentBlock(options.appData);
-  std::vector<char> commandLine(line.begin(), line.end());
-  commandLine.push_back('\0');
+  std::wstring commandLine = Widened(line, options.utf8Arguments ? CP_UTF8 : CP_ACP);
+  const std::wstring directory = Widened(options.workingDirectory, CP_ACP);
   // Wine now and then refuses a start while many processes start at once (error 1359, an
   // internal error); a moment later the same start succeeds.
   BOOL created = FALSE;
@@ -128,11 +136,9 @@ Started Start(const std::vector<std::string>& arguments, const RunOptions& optio
     if (attempt > 0) {
       Sleep(200);
     }
-    created = CreateProcessA(
-        nullptr, commandLine.data(), nullptr, nullptr, TRUE, suspended ? CREATE_SUSPENDED : 0,
-        environment.data(),
-        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
-        &process);
+    created = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
+                             suspended ? CREATE_SUSPENDED : 0, environment.data(),
+                             directory.empty() ? nullptr : directory.c_str(), &startup, &process);
   }
   CloseHandle(writeEnd);
   CloseHandle(nul);

@@ -14,6 +14,9 @@ struct RunOptions {
   std::optional<std::string> appData;
   // Windows only: the raw command line after the program's name, passed unchanged.
   std::optional<std::string> rawArguments;
+  // Windows: the arguments are UTF-8 and reach the program as the characters they spell, as Wine
+  // converts a Unix argv; otherwise they are in the code page. The host build passes the bytes.
+  bool utf8Arguments = false;
   // When set, standard output goes to this file (created anew) instead of a pipe; the result's
   // output is the file's content afterwards.
   std::string outputFile;
