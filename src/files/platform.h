@@ -78,6 +78,13 @@ std::string ExpandPath(const std::string& path);
 // The current local time.
 LocalTime LocalNow();
 
+// The program's 8-bit text of UTF-16 units: on Windows in the ANSI code page, on POSIX in UTF-8.
+// A unit the text cannot spell exactly, and U+0001, becomes an escape (name_escapes.h), so that
+// UnitsOfText gives the very same units back; U+0000 becomes a zero byte.
+std::string TextOfUnits(const std::u16string& units);
+// The UTF-16 units of a program text: its characters, and each escape as its unit.
+std::u16string UnitsOfText(const std::string& text);
+
 // Case-insensitive equality under the user's default locale.
 bool EqualIgnoringCase(const std::string& a, const std::string& b);
 // A key for a text such that two keys are byte-equal exactly when EqualIgnoringCase holds.

@@ -27,6 +27,7 @@
 #include "files/platform.h"
 #include "files/posix_case_lookup.h"
 #include "files/raised_failure.h"
+#include "files/text_encoding.h"
 #include "files/unix_path.h"
 #include "files/wildcard.h"
 
@@ -435,6 +436,15 @@ LocalTime LocalNow() {
   time.second = parts.tm_sec;
   time.millisecond = static_cast<int>(now.tv_nsec / 1000000);
   return time;
+}
+
+// The host's own names are UTF-8: the program's text is UTF-8 too.
+std::string TextOfUnits(const std::u16string& units) {
+  return EscapedUtf8OfUnits(units);
+}
+
+std::u16string UnitsOfText(const std::string& text) {
+  return UnitsOfEscapedUtf8(text);
 }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {

@@ -1,6 +1,7 @@
 // The platform interface on Windows: Win32 calls only. File names reach Windows as UTF-16 (the W
 // functions), long ones in the \\?\ form; the program's own 8-bit texts are in the ANSI code page,
-// with escapes for what it cannot spell (names listed, the command line, the environment).
+// with escapes for what it cannot spell (names listed, the command line, the environment, the
+// text of a settings file in a Unicode form).
 #include <windows.h>
 
 #include <cstring>
@@ -110,25 +111,34 @@ bool SpelledInCodePage(const wchar_t* units, int count, std::string* text) {
   return back.compare(0, std::wstring::npos, units, static_cast<std::size_t>(count)) == 0;
 }
 
-// The program's 8-bit form of a text from Windows: each unit the code page cannot spell exactly
-// becomes an escape, so that Widened gives the very same text back. A text spelled exactly comes
-// out byte for byte as the A functions give it.
-std::string Narrowed(const wchar_t* name) {
-  const int count = static_cast<int>(std::wcslen(name));
+// The program's 8-bit form of UTF-16 units from Windows: each unit the code page cannot spell
+// exactly becomes an escape, so that Widened gives the very same units back. A text spelled exactly
+// comes out byte for byte as the A functions give it, but for U+0001, the escapes' own lead, which
+// is escaped too (no name holds it; a settings file might).
+std::string Narrowed(const wchar_t* units, std::size_t count) {
   std::string text;
-  if (SpelledInCodePage(name, count, &text)) {
+  if (std::wmemchr(units, L'\x01', count) == nullptr &&
+      SpelledInCodePage(units, static_cast<int>(count), &text)) {
     return text;
   }
   text.clear();
   std::string one;
-  for (int i = 0; i < count; ++i) {
-    if (SpelledInCodePage(name + i, 1, &one)) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const wchar_t unit = units[i];
+    // ASCII is spelt alike in every ANSI code page.
+    if (unit < 0x80 && unit != L'\x01') {
+      text.push_back(static_cast<char>(unit));
+    } else if (unit != L'\x01' && SpelledInCodePage(units + i, 1, &one)) {
       text += one;
     } else {
-      AppendEscape(&text, static_cast<char16_t>(name[i]));
+      AppendEscape(&text, static_cast<char16_t>(unit));
     }
   }
   return text;
+}
+
+std::string Narrowed(const wchar_t* name) {
+  return Narrowed(name, std::wcslen(name));
 }
 
 // The full UTF-16 path of a UTF-16 path; empty when Windows cannot expand it.
@@ -300,6 +310,17 @@ LocalTime LocalNow() {
   GetLocalTime(&now);
   return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
                    now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+
+std::string TextOfUnits(const std::u16string& units) {
+  return Narrowed(reinterpret_cast<const wchar_t*>(units.data()), units.size());
+}
+
+std::u16string UnitsOfText(const std::string& text) {
+  const std::wstring wide = Widened(text);
+  return std::u16string(wide.begin(), wide.end());
 }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
