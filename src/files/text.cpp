@@ -74,6 +74,15 @@ std::string JoinTextLines(const TextLines& lines) {
   return text;
 }
 
+std::string TextOfFileBytes(const std::string& bytes, TextEncoding* encoding) {
+  *encoding = EncodingOfMark(bytes);
+  return *encoding == TextEncoding::kPlain ? bytes : TextOfUnits(UnitsOfFile(bytes, *encoding));
+}
+
+std::string FileBytesOfText(const std::string& text, TextEncoding encoding) {
+  return encoding == TextEncoding::kPlain ? text : FileOfUnits(UnitsOfText(text), encoding);
+}
+
 TextLines ReadTextLines(const std::string& fileName) {
   return SplitTextLines(ReadFileBytes(fileName));
 }

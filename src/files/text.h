@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "files/text_encoding.h"
+
 namespace orx {
 
 // An ordered list of text lines, each without its line break.
@@ -19,6 +21,13 @@ std::string Trim(const std::string& text);
 TextLines SplitTextLines(const std::string& bytes);
 // Every line, the last included, followed by CR LF.
 std::string JoinTextLines(const TextLines& lines);
+
+// The program's text of a file's bytes and the encoding they are in: a file with a byte-order mark
+// is decoded (the mark is no part of the text), a file without one is its bytes unchanged.
+std::string TextOfFileBytes(const std::string& bytes, TextEncoding* encoding);
+// The file bytes of a program text: kPlain gives the text unchanged, a Unicode form its mark and
+// the text encoded, so that TextOfFileBytes gives the same text back.
+std::string FileBytesOfText(const std::string& text, TextEncoding encoding);
 
 // Reads a whole file as lines. Raises EFOpenError "Cannot open file %s".
 TextLines ReadTextLines(const std::string& fileName);

@@ -38,8 +38,9 @@ auto FindSectionIn(Sections& sections, const std::string& section) {
 
 }  // namespace
 
-SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSection> sections)
-    : fileName_(std::move(fileName)), sections_(std::move(sections)) {}
+SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSection> sections,
+                                   TextEncoding encoding)
+    : fileName_(std::move(fileName)), sections_(std::move(sections)), encoding_(encoding) {}
 
 std::vector<SettingsSection>::iterator SettingsDocument::FindSection(const std::string& section) {
   return FindSectionIn(sections_, section);
@@ -120,7 +121,7 @@ std::string SettingsDocument::Text() const {
     lines.insert(lines.end(), section.lines.begin(), section.lines.end());
     lines.emplace_back();
   }
-  return JoinTextLines(lines);
+  return FileBytesOfText(JoinTextLines(lines), encoding_);
 }
 
 void SettingsDocument::Save() const {
@@ -129,7 +130,8 @@ void SettingsDocument::Save() const {
 
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes) {
   std::vector<SettingsSection> sections;
-  for (std::string& line : SplitTextLines(bytes)) {
+  TextEncoding encoding = TextEncoding::kPlain;
+  for (std::string& line : SplitTextLines(TextOfFileBytes(bytes, &encoding))) {
     if (line.empty() || line.front() == ';') {
       continue;
     }
@@ -139,7 +141,7 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
       sections.back().lines.push_back(std::move(line));
     }
   }
-  return SettingsDocument(fileName, std::move(sections));
+  return SettingsDocument(fileName, std::move(sections), encoding);
 }
 
 SettingsDocument OpenSettingsDocument(const std::string& fileName) {

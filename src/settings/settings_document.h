@@ -17,12 +17,14 @@ struct SettingsSection {
   TextLines lines;
 };
 
-// The in-memory form of one settings file, bound to the file name it was opened with. Sections and
-// key lines are found by the first name that EqualIgnoringCase finds equal; duplicates are kept.
+// The in-memory form of one settings file, bound to the file name it was opened with and kept in
+// the encoding it came in. Sections and key lines are found by the first name that
+// EqualIgnoringCase finds equal; duplicates are kept.
 class SettingsDocument {
  public:
   // A document for fileName holding the given sections; nothing is read or written.
-  explicit SettingsDocument(std::string fileName, std::vector<SettingsSection> sections = {});
+  explicit SettingsDocument(std::string fileName, std::vector<SettingsSection> sections = {},
+                            TextEncoding encoding = TextEncoding::kPlain);
 
   // The file name exactly as given at creation.
   const std::string& fileName() const { return fileName_; }
@@ -48,7 +50,8 @@ class SettingsDocument {
   // A copy of every stored line of the first section named section; empty when it is missing.
   TextLines SectionLines(const std::string& section) const;
 
-  // The bytes Save writes: each section's header, its lines and one empty line, all ended by CR LF.
+  // The bytes Save writes: each section's header, its lines and one empty line, all ended by CR LF,
+  // in the document's encoding (a Unicode form with its mark, also when no section is left).
   std::string Text() const;
   // Replaces the file with Text() in one step. Raises EFCreateError "Cannot create file %s" or
   // EWriteError "Stream write error"; a failed Save leaves the old file and the document unchanged.
@@ -60,10 +63,12 @@ class SettingsDocument {
 
   std::string fileName_;
   std::vector<SettingsSection> sections_;
+  TextEncoding encoding_;
 };
 
-// The document of a file's bytes: lines split by the TextLines rules, then classified (empty lines,
-// ";" comments and lines before the first "[...]" header are dropped).
+// The document of a file's bytes: decoded when a byte-order mark starts them (TextOfFileBytes),
+// then split by the TextLines rules and classified (empty lines, ";" comments and lines before the
+// first "[...]" header are dropped).
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes);
 // Loads the file when it exists as a file, else gives an empty document. Raises EFOpenError
 // "Cannot open file %s" when the file exists but cannot be read.

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "failure_of.h"
+#include "files/platform.h"
 #include "files/raised_failure.h"
+#include "files/text_encoding.h"
 #include "test_files.h"
 
 namespace orx {
@@ -52,8 +54,8 @@ TEST(SettingsDocument, LoadAndSaveRewriteTheFileInTheFixedLayout) {
       {"line feed then carriage return", "[A]\n\ra=1\n\r", "[A]\r\na=1\r\n\r\n"},
       {"a zero byte ends the text", std::string("[A]\r\na=1\r\nb=2\0c=3\r\n[B]\r\nd=4\r\n", 27),
        "[A]\r\na=1\r\nb=2\r\n\r\n"},
-      {"a byte-order mark hides the first header", "\xEF\xBB\xBF[A]\r\na=1\r\n[B]\r\nb=2\r\n",
-       "[B]\r\nb=2\r\n\r\n"},
+      {"a UTF-8 mark stays and hides no header", "\xEF\xBB\xBF[A]\r\na=1\r\n[B]\r\nb=2\r\n",
+       "\xEF\xBB\xBF[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n\r\n"},
       {"8-bit bytes pass unchanged", "[\xC4rger]\r\n\xE9=\xFF\x80\r\n",
        "[\xC4rger]\r\n\xE9=\xFF\x80\r\n\r\n"},
   };
@@ -67,6 +69,31 @@ TEST(SettingsDocument, LoadAndSaveRewriteTheFileInTheFixedLayout) {
     // The layout is a fixed point: a second round trip changes nothing.
     OpenSettingsDocument(file).Save();
     EXPECT_EQ(ReadFile(file), row.after);
+  }
+}
+
+TEST(SettingsDocument, MarkedFilesKeepTheirEncodingAndEveryLine) {
+  using namespace std::string_literals;
+  // A character outside the code page, a lone surrogate, the escapes' lead before digit-like
+  // units; after a zero unit nothing is read.
+  const std::u16string name = u"Dvo\u0159\u00E1k \u65E5\u672C";
+  const std::u16string display =
+      u"[Display]\r\nName=" + name + u"\r\nOdd=\xD800\x0001\x0010\x0011\x0012\x0013\r\n";
+  const std::u16string before = u";c\r\n[Setup]\r\nLanguage=de\r\n" + display + u"\0[Lost]\r\n"s;
+  const std::u16string after =
+      u"[Setup]\r\nLanguage=de\r\nRedirect=s:\\x\r\n\r\n" + display + u"\r\n";
+  for (const TextEncoding encoding :
+       {TextEncoding::kUtf8, TextEncoding::kUtf16Le, TextEncoding::kUtf16Be}) {
+    SCOPED_TRACE(FileOfUnits(u"", encoding));
+    ScopedTempDir dir;
+    const std::string file = dir / "orx.ini";
+    WriteFile(file, FileOfUnits(before, encoding));
+    SettingsDocument document = OpenSettingsDocument(file);
+    EXPECT_EQ(document.ReadText("Display", "Name", ""), TextOfUnits(name));
+    document.WriteText("Setup", "Redirect", "s:\\x");
+    document.Save();
+    EXPECT_EQ(ReadFile(file), FileOfUnits(after, encoding));
+    EXPECT_EQ(SettingsDocument(file, {}, encoding).Text(), FileOfUnits(u"", encoding));
   }
 }
 

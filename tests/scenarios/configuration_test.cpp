@@ -2,6 +2,10 @@
 // resulting file, byte for byte.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <regex>
 
 #include "program_texts.h"
@@ -34,6 +38,36 @@ Tree Subtree(const Tree& tree, const std::string& folder) {
   }
   return part;
 }
+
+// The forms orx.ini is saved in, and the bytes of a text (of the Basic Multilingual Plane) in one.
+enum class Form { kPlain, kUtf8, kUtf16Le, kUtf16Be };
+std::string Encoded(const std::u16string& text, Form form) {
+  const char* const marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+  std::string bytes = marks[static_cast<int>(form)];
+  const auto byte = [](unsigned value) { return static_cast<char>(value & 0xFF); };
+  for (const char16_t c : text) {
+    if (form == Form::kUtf16Le || form == Form::kUtf16Be) {
+      bytes += form == Form::kUtf16Le ? std::string{byte(c), byte(c >> 8)}
+                                      : std::string{byte(c >> 8), byte(c)};
+    } else {
+      bytes += c < 0x80    ? std::string{byte(c)}
+               : c < 0x800 ? std::string{byte(0xC0 | c >> 6), byte(0x80 | (c & 0x3F))}
+                           : std::string{byte(0xE0 | c >> 12), byte(0x80 | (c >> 6 & 0x3F)),
+                                         byte(0x80 | (c & 0x3F))};
+    }
+  }
+  return bytes;
+}
+
+#ifdef _WIN32
+// What Windows' own reader of settings files finds for a key of the file.
+std::u16string PeerRead(const std::string& file, const wchar_t* section, const wchar_t* key) {
+  wchar_t value[256];
+  const std::wstring path(file.begin(), file.end());
+  return std::u16string(
+      value, value + GetPrivateProfileStringW(section, key, L"", value, 256, path.c_str()));
+}
+#endif
 
 class ConfigurationScenario : public SandboxScenario {
  protected:
@@ -72,6 +106,57 @@ TEST_F(ConfigurationScenario, TypicalFirstSetupMovesTheDataAndConfiguresTheServe
             WithDirectories({{"orx.ini", installSettings},
                              {"Data\\ClientProject.txt", "Acme;Project A\r\n"},
                              {"Data\\CategoryActivity.txt", "Design;Drawing\r\n"}}));
+}
+
+TEST_F(ConfigurationScenario, SettingsFilesKeepTheirFormAndTheUsersLines) {
+  const auto wide = [](const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+  };
+  const std::u16string name = u"Dvo\u0159\u00E1k \u65E5\u672C";
+  const std::u16string setup = u"[Setup]\r\nLanguage=de\r\nUser=Dvo\u0159\u00E1k\r\n";
+  const std::u16string display = u"\r\n[Display]\r\nName=" + name + u"\r\n";
+  // Windows' own reader is known to read 8-bit files and the UTF-16LE mark; Wine's reads all.
+  const struct {
+    std::string tag;
+    Form form;
+    bool windowsReads;
+  } rows[] = {{"le", Form::kUtf16Le, true},
+              {"be", Form::kUtf16Be, false},
+              {"utf8", Form::kUtf8, false},
+              {"plain", Form::kPlain, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.tag);
+    const std::string inst = row.tag + "inst", server = row.tag + "server",
+                      redir = row.tag + "redir";
+    WriteTree(Dir(inst), Replaced(kInstallation,
+                                  {{"orx.ini", Encoded(u";c\r\n" + setup + display, row.form)}}));
+    MakeDirectories(Dir(server));
+    MakeDirectories(Dir(redir));
+
+    const ProgramResult result =
+        Run({"/v" + Dir(inst), "/s" + Dir(server), "/r" + Dir(redir), "/d", "/a"});
+
+    EXPECT_EQ(result.output, Report(kConfigured, {ServerLine(server), kSharedCopied, kUserRights,
+                                                  Established(redir), CopiedTo(redir)}));
+    const std::string installed = ReadFile(Dir(inst) + "orx.ini");
+    EXPECT_EQ(installed,
+              Encoded(setup + u"Redirect=" + wide(Stored(redir)) + u"\r\n" + display + u"\r\n",
+                      row.form));
+    // The server's copy is the install's file, byte for byte.
+    EXPECT_EQ(ReadFile(Dir(server) + "orx.ini"), installed);
+    const std::string inForce = Dir(redir) + "orx.ini";
+    EXPECT_EQ(ReadFile(inForce), Encoded(setup + display + u"\r\n[Server]\r\nServerPath=" +
+                                             wide(Stored(server)) + u"\r\nServerAdmin=2\r\n\r\n",
+                                         row.form));
+#ifdef _WIN32
+    if (row.windowsReads || GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
+      EXPECT_EQ(PeerRead(inForce, L"Setup", L"Language"), u"de");
+      EXPECT_EQ(PeerRead(inForce, L"Server", L"ServerPath"), wide(Stored(server)));
+      EXPECT_EQ(PeerRead(inForce, L"Server", L"ServerAdmin"), u"2");
+      EXPECT_TRUE(row.form == Form::kPlain || PeerRead(inForce, L"Display", L"Name") == name);
+    }
+#endif
+  }
 }
 
 TEST_F(ConfigurationScenario, RunWithoutServerStripsTheServerKeys) {
