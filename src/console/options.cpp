@@ -50,7 +50,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
       continue;
     }
     const std::string option = LowerCase(argument.substr(0, 2));
-    // Judged before trimming, which takes the bytes of an escape at either end for blanks.
+    // Judged on the value as typed.
     const std::string typed = argument.substr(2);
     const std::string refusal = UnspellableName(typed, "given with " + option);
     const std::string value = Trim(LowerCase(typed));

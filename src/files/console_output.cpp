@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "files/name_escapes.h"
 #include "files/platform.h"
 #include "files/raised_failure.h"
 
@@ -89,7 +90,8 @@ std::string InOutErrorMessage(unsigned code) {
 
 void LineWrite(const std::string& text) {
   ConsoleOutput& output = Output();
-  Put(output, text.data(), text.size());
+  const std::string shown = WithEscapesShown(text);
+  Put(output, shown.data(), shown.size());
   Put(output, "\r\n", 2);
   if (output.device == OutputDevice::kCharacter) {
     Drain(output);

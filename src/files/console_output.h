@@ -5,7 +5,8 @@
 
 namespace orx {
 
-// Writes the text's bytes and CR LF, then raises EInOutError if the output has failed.
+// Writes the text's bytes and CR LF, then raises EInOutError if the output has failed. A character
+// the code page cannot spell (an escape) shows as "?", as Windows shows it in 8-bit text.
 void LineWrite(const std::string& text);
 // Hands what is buffered to the platform; a failure here is not reported.
 void FlushOutput();

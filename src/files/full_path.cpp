@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/paths.h"
+#include "files/text_encoding.h"
 
 namespace orx {
 
@@ -65,11 +66,11 @@ std::string FullPathOf(const std::string& path, const std::string& currentDirect
     }
     result += parts[i];
   }
-  // A final separator stays, as GetFullPathNameA keeps it.
+  // A final separator stays, as GetFullPathNameW keeps it.
   if (!parts.empty() && text.back() == '\\') {
     result += '\\';
   }
-  return result.size() > 259 ? std::string() : result;
+  return UnitsOfEscapedUtf8(result).size() > 259 ? std::string() : result;
 }
 
 }  // namespace orx

@@ -33,6 +33,21 @@ bool ReadEscape(const std::string& text, std::size_t at, char16_t* unit) {
   return true;
 }
 
+std::string WithEscapesShown(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  char16_t unit = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (ReadEscape(text, at, &unit)) {
+      shown.push_back('?');
+      at += kEscapeLength;
+    } else {
+      shown.push_back(text[at++]);
+    }
+  }
+  return shown;
+}
+
 bool HasEscape(const std::string& text) {
   for (const char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);

@@ -14,6 +14,8 @@ inline constexpr std::size_t kEscapeLength = 5;
 void AppendEscape(std::string* text, char16_t unit);
 // The unit of the escape starting at text[at]; false when no well-formed escape starts there.
 bool ReadEscape(const std::string& text, std::size_t at, char16_t* unit);
+// The text with each escape as "?", the character Windows gives what the code page cannot spell.
+std::string WithEscapesShown(const std::string& text);
 // True when the text holds a byte an escape is made of (1 to 31), which no real name holds.
 bool HasEscape(const std::string& text);
 // True when a well-formed escape starts somewhere in the text. Stricter than HasEscape: a blank

@@ -44,5 +44,11 @@ TEST(NameEscapes, OnlyWellFormedEscapesAreRead) {
   EXPECT_FALSE(HasEscape("Dvor\xE1k s.r.o \x80\xFF"));
 }
 
+TEST(NameEscapes, ShownAsTheCodePagesMarkForWhatItCannotSpell) {
+  std::string text = "a";
+  AppendEscape(&text, u'\x0416');
+  EXPECT_EQ(WithEscapesShown(text + "\r\n\x01\x10"), "a?\r\n\x01\x10");
+}
+
 }  // namespace
 }  // namespace orx

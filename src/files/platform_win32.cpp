@@ -297,12 +297,14 @@ std::string ExpandPath(const std::string& path) {
   if (path.empty()) {
     return std::string();
   }
-  char buffer[MAX_PATH];
-  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
+  // The W call, so that a character the code page cannot spell (an escape) and one in the current
+  // directory stay themselves; the limit counts UTF-16 units.
+  wchar_t buffer[MAX_PATH];
+  const DWORD length = GetFullPathNameW(Widened(path).c_str(), MAX_PATH, buffer, nullptr);
   if (length == 0 || length >= MAX_PATH) {
     return std::string();
   }
-  return std::string(buffer, length);
+  return Narrowed(buffer, length);
 }
 
 LocalTime LocalNow() {

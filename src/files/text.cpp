@@ -1,5 +1,6 @@
 #include "files/text.h"
 
+#include "files/name_escapes.h"
 #include "files/platform.h"
 #include "files/whole_files.h"
 
@@ -21,16 +22,24 @@ bool IsTrimmed(char c) {
   return static_cast<unsigned char>(c) < 33;
 }
 
+// True when an escape (a character the code page cannot spell) lies whole in text[at, end).
+bool EscapeAt(const std::string& text, std::size_t at, std::size_t end) {
+  char16_t unit = 0;
+  return end - at >= kEscapeLength && ReadEscape(text, at, &unit);
+}
+
 }  // namespace
 
 std::string Trim(const std::string& text) {
+  // An escape is made of bytes below 33 but stands for a character: trimming stops at it.
   std::string::size_type begin = 0;
   std::string::size_type end = text.size();
-  while (begin < end && IsTrimmed(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && IsTrimmed(text[end - 1])) {
+  while (end > begin && IsTrimmed(text[end - 1]) &&
+         !(end - begin >= kEscapeLength && EscapeAt(text, end - kEscapeLength, end))) {
     --end;
+  }
+  while (begin < end && IsTrimmed(text[begin]) && !EscapeAt(text, begin, end)) {
+    ++begin;
   }
   return text.substr(begin, end - begin);
 }

@@ -29,6 +29,8 @@ TEST(Text, TrimRemovesControlsAndBlanksAtBothEnds) {
       {"", ""},
       {"\xA0x\xA0", "\xA0x\xA0"},  // a no-break space is a character like any other
       {std::string("\0a\0", 3), "a"},
+      {" \x01\x16\x1E\x15\x15x\x01\x16\x1E\x15\x15\t",
+       "\x01\x16\x1E\x15\x15x\x01\x16\x1E\x15\x15"},  // escapes
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);

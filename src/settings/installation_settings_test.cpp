@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "failure_of.h"
+#include "files/name_escapes.h"
 #include "files/paths.h"
 #include "files/raised_failure.h"
 #include "test_files.h"
@@ -64,6 +65,8 @@ struct RedirectionRow {
 
 TEST(ReadRedirection, NormalisesTheRedirectValue) {
   const std::string tooLong(300, 'n');
+  std::string sun;  // U+65E5 as a marked settings file hands it over
+  AppendEscape(&sun, u'\u65E5');
   const std::vector<RedirectionRow> rows = {
       {"no settings file", "", ""},
       {"no Redirect key", "[Setup]\r\nOther=1\r\n", ""},
@@ -81,6 +84,9 @@ TEST(ReadRedirection, NormalisesTheRedirectValue) {
        "<T>\\work\\shared\\"},
       {"the current directory itself", "[Setup]\r\nRedirect=.\r\n", "<T>\\work\\cwd\\"},
       {"longer than a full path may be", "[Setup]\r\nRedirect=<T>\\" + tooLong + "\r\n", ""},
+      {"a character beyond the code page counts once toward the limit, and ends it",
+       "[Setup]\r\nRedirect=c:\\" + std::string(255, 'n') + sun + "\t\r\n",
+       "c:\\" + std::string(255, 'n') + sun + "\\"},
   };
   for (const RedirectionRow& row : rows) {
     SCOPED_TRACE(row.what);
