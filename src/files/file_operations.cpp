@@ -19,6 +19,20 @@ bool HasAllFiles(const std::string& dir, std::initializer_list<const char*> name
   return true;
 }
 
+// What a copy does about an entry already at its target.
+enum class Verdict { kCopy, kDone, kRefused };
+
+Verdict VerdictOn(unsigned attributes, ExistingFile existing) {
+  if ((attributes & kAttributeDirectory) != 0) {
+    return Verdict::kRefused;
+  }
+  if (existing == ExistingFile::kKeep) {
+    return Verdict::kDone;
+  }
+  // Windows refuses to copy over a read-only file; a rename would not.
+  return (attributes & kAttributeReadOnly) != 0 ? Verdict::kRefused : Verdict::kCopy;
+}
+
 }  // namespace
 
 bool HasInstallationMarker(const std::string& dir) {
@@ -45,36 +59,45 @@ bool EnsureDataDirectory(const std::string& dir) {
 }
 
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing) {
-  const bool replace = existing == ExistingFile::kReplace;
   unsigned attributes = 0;
-  if (ReadAttributes(target, &attributes)) {
-    if ((attributes & kAttributeDirectory) != 0) {
-      return false;
-    }
-    if (!replace) {
-      return true;
-    }
-    // Windows refuses to copy over a read-only file; a rename would not.
-    if ((attributes & kAttributeReadOnly) != 0) {
-      return false;
-    }
+  return CopyFileWhole(
+      source, target, existing,
+      ReadAttributes(target, &attributes) ? std::optional<unsigned>(attributes) : std::nullopt);
+}
+
+bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing,
+                   std::optional<unsigned> found) {
+  Verdict verdict = found ? VerdictOn(*found, existing) : Verdict::kCopy;
+  if (verdict != Verdict::kCopy) {
+    return verdict == Verdict::kDone;
   }
-  std::string temporary;
-  NewFileResult copy = NewFileResult::kNameTaken;
-  for (int attempt = 0; attempt < 64 && copy == NewFileResult::kNameTaken; ++attempt) {
-    temporary = TemporaryNameBeside(target);
-    copy = DiskChangeAllowed("CopyToNewFile", temporary) ? CopyToNewFile(source, temporary)
+  OpenCopy copy;
+  NewFileResult made = NewFileResult::kNameTaken;
+  for (int attempt = 0; attempt < 64 && made == NewFileResult::kNameTaken; ++attempt) {
+    const std::string temporary = TemporaryNameBeside(target);
+    made = DiskChangeAllowed("CopyToNewFile", temporary) ? CopyToNewFile(source, temporary, &copy)
                                                          : NewFileResult::kFailed;
   }
-  if (copy != NewFileResult::kMade) {
+  if (made != NewFileResult::kMade) {
     return false;
   }
-  if (DiskChangeAllowed("RenameFile", target) && RenameFile(temporary, target, replace)) {
-    return true;
+  if (DiskChangeAllowed("RenameFile", target)) {
+    // Where nothing was found the name is taken without replacing: an entry that has appeared
+    // since (placed by another process, or a name that differs only in letter case) is judged
+    // first, like one that was found.
+    if (PlaceCopy(&copy, target, found.has_value())) {
+      return true;
+    }
+    unsigned attributes = 0;
+    verdict = !found && ReadAttributes(target, &attributes) ? VerdictOn(attributes, existing)
+                                                            : Verdict::kRefused;
+    if (verdict == Verdict::kCopy && PlaceCopy(&copy, target, true)) {
+      return true;
+    }
   }
-  RemoveFile(temporary);
+  DropCopy(&copy);
   // Placed by another process meanwhile: its copy is as whole as this one.
-  return !replace && IsFile(target);
+  return verdict == Verdict::kDone;
 }
 
 bool CopyOneFile(const std::string& source, const std::string& target, ExistingFile existing) {

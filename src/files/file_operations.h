@@ -1,6 +1,7 @@
 // The fixed file sets that recognise an installation, data directories and single-file copies.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace orx {
@@ -26,6 +27,11 @@ enum class ExistingFile { kReplace, kKeep };
 // one or a directory is a failure); kKeep leaves an existing target as it is and counts that as
 // done, also when another process places it meanwhile. True when the target holds a whole copy.
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing);
+// CopyFileWhole over a target as the caller has just found it, in a listing of its folder say:
+// the entry's attribute flags, or nullopt for no entry of that name. Nothing more is looked up
+// unless an entry of that name has appeared meanwhile.
+bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing,
+                   std::optional<unsigned> found);
 // CopyFileWhole, creating the target's directory first when it is missing.
 bool CopyOneFile(const std::string& source, const std::string& target,
                  ExistingFile existing = ExistingFile::kReplace);

@@ -154,6 +154,7 @@ TEST(CopyFileWhole, ReplacesOrKeepsAndLeavesNoTemporaryFile) {
     ExistingFile existing;
     bool result;
     Tree after;
+    bool saidAbsent = false;  // the caller's listing did not hold the target
   };
   const Row rows[] = {
       {"replaced", "source.txt", "target.txt", ExistingFile::kReplace, true,
@@ -166,12 +167,19 @@ TEST(CopyFileWhole, ReplacesOrKeepsAndLeavesNoTemporaryFile) {
       {"target is a folder", "source.txt", "folder", ExistingFile::kReplace, false, before},
       {"kept name is a folder", "source.txt", "folder", ExistingFile::kKeep, false, before},
       {"no target folder", "source.txt", "none\\copy.txt", ExistingFile::kReplace, false, before},
+      {"replaced, though not listed", "source.txt", "TARGET.txt", ExistingFile::kReplace, true,
+       Replaced(before, {{"target.txt", "new\r\ncontent"}}), true},
+      {"a folder, though not listed", "source.txt", "folder", ExistingFile::kReplace, false, before,
+       true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     ScopedTempDir dir;
     WriteTree(dir.path(), before);
-    EXPECT_EQ(CopyFileWhole(dir / row.source, dir / row.target, row.existing), row.result);
+    EXPECT_EQ(row.saidAbsent
+                  ? CopyFileWhole(dir / row.source, dir / row.target, row.existing, std::nullopt)
+                  : CopyFileWhole(dir / row.source, dir / row.target, row.existing),
+              row.result);
     EXPECT_EQ(ReadTree(dir.path()), row.after);
   }
 }

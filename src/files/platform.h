@@ -50,9 +50,22 @@ bool CreateDirectoryA(const std::string& path);
 
 // How the making of a file under a name that did not exist ended.
 enum class NewFileResult { kMade, kNameTaken, kFailed };
-// Copies source to target, a name that must not exist yet; the copy takes the source's attributes.
+// A copy CopyToNewFile made and kept open under its temporary name, so that PlaceCopy can give it
+// its name without looking for it again; DropCopy removes it instead.
+struct OpenCopy {
+  std::string path;
+  std::intptr_t handle = -1;
+};
+// Copies source to target, a name that must not exist yet; the copy takes the source's attributes
+// and last-write time. With open, the copy stays open there for PlaceCopy or DropCopy.
 // kNameTaken leaves the existing entry alone; after kFailed no part of the copy remains.
-NewFileResult CopyToNewFile(const std::string& source, const std::string& target);
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target,
+                            OpenCopy* open = nullptr);
+// Gives the open copy the name to in one step, as RenameFile does, and closes it; true on success.
+// A copy that could not be placed stays open under its temporary name.
+bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting);
+// Closes the open copy and removes it.
+void DropCopy(OpenCopy* copy);
 // Gives the file from the name to in one step. With replaceExisting an existing file of that name
 // is replaced; without it the rename fails when the name exists. True on success.
 bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting);

@@ -252,7 +252,7 @@ bool ReadAttributes(const std::string& path, unsigned* attributes) {
   return true;
 }
 
-NewFileResult CopyToNewFile(const std::string& source, const std::string& target) {
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open) {
   // Opened before anything else, so that its fstat is the only look at it; non-blocking, so
   // that a FIFO is refused below instead of waiting for a writer.
   std::string sourceNative = NativeOf(source);
@@ -295,8 +295,21 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
   copied = to.Close() && copied;
   if (!copied) {
     ::unlink(targetNative.c_str());
+    return NewFileResult::kFailed;
   }
-  return copied ? NewFileResult::kMade : NewFileResult::kFailed;
+  // A rename by name costs nothing more here: the copy is kept as its name alone.
+  if (open != nullptr) {
+    open->path = target;
+  }
+  return NewFileResult::kMade;
+}
+
+bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
+  return RenameFile(copy->path, to, replaceExisting);
+}
+
+void DropCopy(OpenCopy* copy) {
+  RemoveFile(copy->path);
 }
 
 bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "files/fault_names.h"
 #include "files/name_escapes.h"
@@ -39,9 +40,7 @@ int TextLength(const std::string& text) {
 }
 
 // Writes all bytes; false when the platform stores fewer.
-bool WriteAll(HANDLE handle, const std::string& bytes) {
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
+bool WriteAll(HANDLE handle, const char* data, std::size_t left) {
   while (left > 0) {
     const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
     DWORD written = 0;
@@ -52,6 +51,23 @@ bool WriteAll(HANDLE handle, const std::string& bytes) {
     left -= written;
   }
   return true;
+}
+
+// Copies the rest of from into to; false when a read or a write fails.
+bool CopyBytes(HANDLE from, HANDLE to) {
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      return false;
+    }
+    if (got == 0) {
+      return true;
+    }
+    if (!WriteAll(to, buffer.data(), got)) {
+      return false;
+    }
+  }
 }
 
 // Paths this long or longer go to Windows in the \\?\ form: below it even CreateDirectoryW, whose
@@ -236,18 +252,78 @@ bool CreateDirectoryA(const std::string& path) {
   return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
 }
 
-NewFileResult CopyToNewFile(const std::string& source, const std::string& target) {
-  const std::wstring to = SystemPath(target);
-  if (CopyFileW(SystemPath(source).c_str(), to.c_str(), TRUE)) {
-    return NewFileResult::kMade;
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open) {
+  // The bytes are copied here rather than by CopyFileW, so that the new file stays open and
+  // PlaceCopy renames it through its handle: under Wine a rename by name costs three more server
+  // requests and a look through the folder. The source is shared as CopyFileW shares it.
+  FileHandle from{CreateFileW(SystemPath(source).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+  FILE_BASIC_INFO found;
+  if (from.handle == INVALID_HANDLE_VALUE ||
+      !GetFileInformationByHandleEx(from.handle, FileBasicInfo, &found, sizeof found)) {
+    return NewFileResult::kFailed;
   }
-  const DWORD error = GetLastError();
-  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
-    return NewFileResult::kNameTaken;
+  // DELETE access lets PlaceCopy rename it.
+  FileHandle to{CreateFileW(SystemPath(target).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (to.handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::kNameTaken
+                                                                       : NewFileResult::kFailed;
   }
-  // Wine leaves what it wrote before a full disk stopped it.
-  RemoveFile(target);
-  return NewFileResult::kFailed;
+  if (!CopyBytes(from.handle, to.handle)) {
+    CloseHandle(to.handle);
+    to.handle = INVALID_HANDLE_VALUE;
+    // What was written before a full disk stopped the copy.
+    RemoveFile(target);
+    return NewFileResult::kFailed;
+  }
+  // The source's attributes and last-write time, as CopyFileW carries them; like CopyFileW, a
+  // volume that refuses them still gets the copy.
+  FILE_BASIC_INFO carried = {};
+  carried.LastWriteTime = found.LastWriteTime;
+  carried.FileAttributes = found.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+  if (carried.FileAttributes == FILE_ATTRIBUTE_ARCHIVE) {
+    carried.FileAttributes = 0;  // a new file has just that: no change is cheaper under Wine
+  } else if (carried.FileAttributes == 0) {
+    carried.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  }
+  SetFileInformationByHandle(to.handle, FileBasicInfo, &carried, sizeof carried);
+  if (open != nullptr) {
+    open->path = target;
+    open->handle = reinterpret_cast<std::intptr_t>(to.handle);
+    to.handle = INVALID_HANDLE_VALUE;
+  }
+  return NewFileResult::kMade;
+}
+
+bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
+  // In full, so that a relative name is read against the current directory, as by every call.
+  const std::wstring name = SystemPath(to, true);
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = replaceExisting ? TRUE : FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::memcpy(rename->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+  const HANDLE handle = reinterpret_cast<HANDLE>(copy->handle);
+  if (!SetFileInformationByHandle(handle, FileRenameInfo, rename,
+                                  static_cast<DWORD>(buffer.size()))) {
+    return false;
+  }
+  CloseHandle(handle);
+  copy->handle = -1;
+  return true;
+}
+
+void DropCopy(OpenCopy* copy) {
+  if (copy->handle != -1) {
+    CloseHandle(reinterpret_cast<HANDLE>(copy->handle));
+    copy->handle = -1;
+  }
+  RemoveFile(copy->path);
 }
 
 bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
@@ -419,7 +495,7 @@ NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, Writ
 }
 
 bool WriteToFile(const WritableFile& file, const std::string& bytes) {
-  return WriteAll(reinterpret_cast<HANDLE>(file.handle), bytes);
+  return WriteAll(reinterpret_cast<HANDLE>(file.handle), bytes.data(), bytes.size());
 }
 
 bool FlushFile(const WritableFile& file) {
