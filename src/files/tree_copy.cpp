@@ -1,8 +1,11 @@
 #include "files/tree_copy.h"
 
 #include <cstdio>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
+#include "files/disk_changes.h"
 #include "files/file_operations.h"
 #include "files/name_escapes.h"
 #include "files/paths.h"
@@ -26,19 +29,54 @@ bool IsDotEntry(const DirectoryEntry& entry) {
   return entry.name == "." || entry.name == "..";
 }
 
+// A folder the walk copies into: made by the walk itself, so that nothing can be in its way, or
+// there before, with the attribute flags of its entries by lower-cased name.
+struct TargetFolder {
+  bool made = false;
+  std::unordered_map<std::string, unsigned> entries;
+
+  std::optional<unsigned> Find(const std::string& name) const {
+    const auto found = entries.find(LowerCase(name));
+    return found == entries.end() ? std::nullopt : std::optional<unsigned>(found->second);
+  }
+};
+
+// Makes the target folder, or lists the one that is there. The top of the walk may need its
+// parents made too. False when it can be neither made nor listed.
+bool OpenTargetFolder(const std::string& to, bool top, TargetFolder* folder) {
+  folder->made = top ? !IsDirectory(to) && MakeDirectoryPath(to)
+                     : DiskChangeAllowed("CreateDirectoryA", to) && CreateDirectoryA(to);
+  if (folder->made) {
+    return true;
+  }
+  std::vector<DirectoryEntry> listed;
+  if (ListDirectory(to + kEveryName, kWholeTreeMask, &listed) != ListingResult::kListed) {
+    return false;
+  }
+  for (const DirectoryEntry& entry : listed) {
+    folder->entries.emplace(LowerCase(entry.name), entry.attributes);
+  }
+  return true;
+}
+
 // The walk of CopyTree; top tells whether source is the tree's root, which may be missing.
 bool CopyTreeFrom(const std::string& source, const std::string& target,
                   const std::string& skipPrefix, bool top) {
   const std::string from = WithTrailingBackslash(source);
   const std::string to = WithTrailingBackslash(target);
 
-  // A folder that cannot be listed would arrive empty: only a missing root means "nothing".
+  // A folder that cannot be listed would arrive empty: only a missing root means "nothing". One
+  // listing serves both passes: a backup folder made inside the tree it copies is a directory.
   std::vector<DirectoryEntry> entries;
   const ListingResult listed = ListDirectory(from + kEveryName, kWholeTreeMask, &entries);
   if (listed == ListingResult::kFailed || (listed == ListingResult::kNoDirectory && !top)) {
     return false;
   }
-  int copiedSubDirectories = 0;
+  // Made top-down, so that a folder the walk has made is known to be empty below it.
+  TargetFolder folder;
+  if (!OpenTargetFolder(to, top, &folder)) {
+    return false;
+  }
   for (const DirectoryEntry& entry : entries) {
     if (!IsSubDirectory(entry) || IsDotEntry(entry)) {
       continue;
@@ -49,22 +87,11 @@ bool CopyTreeFrom(const std::string& source, const std::string& target,
     if (!CopyTreeFrom(from + entry.name, to + entry.name, skipPrefix, false)) {
       return false;
     }
-    ++copiedSubDirectories;
-  }
-
-  // A copied sub-directory has already created the whole target path above it.
-  if (copiedSubDirectories == 0 && !MakeDirectoryPath(to)) {
-    return false;
-  }
-
-  // The names are gathered before the first copy, from a listing of its own: the sub-directory
-  // pass may have changed the source (a backup folder made inside the tree it copies).
-  if (ListDirectory(from + kEveryName, kWholeTreeMask, &entries) == ListingResult::kFailed) {
-    return false;
   }
   for (const DirectoryEntry& entry : entries) {
     if (!IsSubDirectory(entry) &&
-        !CopyFileWhole(from + entry.name, to + entry.name, ExistingFile::kReplace)) {
+        !CopyFileWhole(from + entry.name, to + entry.name, ExistingFile::kReplace,
+                       folder.made ? std::nullopt : folder.Find(entry.name))) {
       return false;
     }
   }
