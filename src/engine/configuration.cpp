@@ -124,8 +124,10 @@ void MoveData(ConfigurationRun& run) {
     return;
   }
   // Only after a backup and a complete data copy may the target's settings file be replaced. The
-  // settings file and the marker belong to the data: a move without them is no move.
-  if (!CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) ||
+  // settings file and the marker belong to the data: a move without them is no move. The copy of
+  // either may have been stopped by force before: its leftover goes as the data tree's do.
+  if (!RemoveLeftoverTemporaries(run.source, run.target) ||
+      !CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) ||
       !CopyIfPresent(run.source + kInstallationMarker, run.target + kInstallationMarker)) {
     run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
     return;

@@ -1,5 +1,5 @@
 // The one door every call that changes the disk passes: directory creation, file copy, file
-// creation, write, flush, rename and replacement.
+// creation, write, flush, rename, replacement, and the removal of what a stopped copy left.
 #pragma once
 
 #include <string>

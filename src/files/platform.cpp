@@ -1,6 +1,7 @@
 // Platform rules that are the same on every port.
 #include "files/platform.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace orx {
@@ -23,6 +24,12 @@ std::string TemporaryNameBeside(const std::string& path) {
   char name[8];
   std::snprintf(name, sizeof(name), "~ox%04X", (++counter) & 0xFFFFu);
   return (at == std::string::npos ? std::string() : path.substr(0, at + 1)) + name;
+}
+
+bool IsTemporaryName(const std::string& name) {
+  const auto isHexDigit = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+  return name.size() == 7 && name.compare(0, 3, "~ox") == 0 &&
+         std::all_of(name.begin() + 3, name.end(), isHexDigit);
 }
 
 std::string ReadFileBytes(const std::string& path) {

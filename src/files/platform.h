@@ -142,6 +142,8 @@ unsigned ProcessNumber();
 // longer than "orx.ini", so a file whose path fits a length limit can always be written beside.
 // Each call gives the next of a sequence that starts from the process's number.
 std::string TemporaryNameBeside(const std::string& path);
+// Whether a name (without directory) has exactly the form TemporaryNameBeside gives.
+bool IsTemporaryName(const std::string& name);
 
 // The device behind standard output, opened on first use.
 OutputDevice StandardOutputDevice();

@@ -29,6 +29,33 @@ bool IsDotEntry(const DirectoryEntry& entry) {
   return entry.name == "." || entry.name == "..";
 }
 
+// Whether the source's entries hold a name, without regard to letter case.
+bool HoldsName(const std::vector<DirectoryEntry>& entries, const std::string& name) {
+  const std::string key = LowerCase(name);
+  for (const DirectoryEntry& entry : entries) {
+    if (LowerCase(entry.name) == key) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Removes the files of the target's listing that have exactly the form of the program's temporary
+// names and that the source does not hold: what a copy that was stopped by force left behind.
+bool RemoveLeftovers(const std::vector<DirectoryEntry>& sourceEntries, const std::string& target,
+                     const std::vector<DirectoryEntry>& targetEntries) {
+  for (const DirectoryEntry& entry : targetEntries) {
+    if (!IsSubDirectory(entry) && IsTemporaryName(entry.name) &&
+        !HoldsName(sourceEntries, entry.name)) {
+      const std::string path = target + entry.name;
+      if (!DiskChangeAllowed("RemoveFile", path) || !RemoveFile(path)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 // A folder the walk copies into: made by the walk itself, so that nothing can be in its way, or
 // there before, with the attribute flags of its entries by lower-cased name.
 struct TargetFolder {
@@ -41,16 +68,19 @@ struct TargetFolder {
   }
 };
 
-// Makes the target folder, or lists the one that is there. The top of the walk may need its
-// parents made too. False when it can be neither made nor listed.
-bool OpenTargetFolder(const std::string& to, bool top, TargetFolder* folder) {
+// Makes the target folder, or lists the one that is there, clearing what stopped copies left in
+// it. The top of the walk may need its parents made too. False when it can be neither made nor
+// listed, or a leftover cannot be removed.
+bool OpenTargetFolder(const std::string& to, bool top,
+                      const std::vector<DirectoryEntry>& sourceEntries, TargetFolder* folder) {
   folder->made = top ? !IsDirectory(to) && MakeDirectoryPath(to)
                      : DiskChangeAllowed("CreateDirectoryA", to) && CreateDirectoryA(to);
   if (folder->made) {
     return true;
   }
   std::vector<DirectoryEntry> listed;
-  if (ListDirectory(to + kEveryName, kWholeTreeMask, &listed) != ListingResult::kListed) {
+  if (ListDirectory(to + kEveryName, kWholeTreeMask, &listed) != ListingResult::kListed ||
+      !RemoveLeftovers(sourceEntries, to, listed)) {
     return false;
   }
   for (const DirectoryEntry& entry : listed) {
@@ -74,7 +104,7 @@ bool CopyTreeFrom(const std::string& source, const std::string& target,
   }
   // Made top-down, so that a folder the walk has made is known to be empty below it.
   TargetFolder folder;
-  if (!OpenTargetFolder(to, top, &folder)) {
+  if (!OpenTargetFolder(to, top, entries, &folder)) {
     return false;
   }
   for (const DirectoryEntry& entry : entries) {
@@ -102,6 +132,16 @@ bool CopyTreeFrom(const std::string& source, const std::string& target,
 
 bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix) {
   return target.empty() || CopyTreeFrom(source, target, skipPrefix, true);
+}
+
+bool RemoveLeftoverTemporaries(const std::string& source, const std::string& target) {
+  std::vector<DirectoryEntry> sourceEntries;
+  std::vector<DirectoryEntry> targetEntries;
+  const std::string to = WithTrailingBackslash(target);
+  return ListDirectory(WithTrailingBackslash(source) + kEveryName, kWholeTreeMask,
+                       &sourceEntries) != ListingResult::kFailed &&
+         ListDirectory(to + kEveryName, kWholeTreeMask, &targetEntries) == ListingResult::kListed &&
+         RemoveLeftovers(sourceEntries, to, targetEntries);
 }
 
 bool TreeHasFiles(const std::string& dir) {

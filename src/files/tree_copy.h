@@ -14,8 +14,14 @@ inline constexpr const char kBackupFolderPrefix[] = "ORX Backup ";
 // files, leaving out sub-directories that IsBackupFolderName accepts for a non-empty skipPrefix.
 // Each file arrives whole or not at all. A folder of the tree that cannot be listed is a failure;
 // a source that does not exist copies nothing. The first failure ends the whole walk; what was
-// copied stays. True when everything was copied.
+// copied stays. Files only in the target stay too, except the leftovers of copies that were
+// stopped by force, which each target folder loses as RemoveLeftoverTemporaries says: back the
+// target up first. True when everything was copied.
 bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix);
+// Removes from the folder target the files that have exactly the form of the program's temporary
+// names and that the folder source does not hold (without regard to letter case). False when
+// target cannot be listed or such a file cannot be removed.
+bool RemoveLeftoverTemporaries(const std::string& source, const std::string& target);
 // True when dir or any directory below it holds an entry that is not a directory, or cannot be
 // listed (it may hold anything).
 bool TreeHasFiles(const std::string& dir);

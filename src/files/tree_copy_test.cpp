@@ -72,7 +72,7 @@ TEST(CopyTree, CopiesTreeOfEmptyDirectoriesAsSuch) {
   EXPECT_EQ(ReadTree(root / "dst\\"), tree);
 }
 
-TEST(CopyTree, CopiesHiddenAndSystemEntriesReplacesTargetsKeepsTargetOnlyFiles) {
+TEST(CopyTree, CopiesHiddenAndSystemEntriesReplacesTargetsKeepsTargetOnlyFilesButLeftovers) {
   ScopedTempDir root;
   const Tree source = {
       {".hidden", "h"},
@@ -82,20 +82,23 @@ TEST(CopyTree, CopiesHiddenAndSystemEntriesReplacesTargetsKeepsTargetOnlyFiles) 
       {"same.txt", "new content"},
       {"sub\\same.txt", "new sub content"},
       {"no dot", "n"},
+      {"sub\\~ox0C0D", "the user's own"},
   };
   WriteTree(root / "src\\", source);
   MarkHiddenAndSystem(root / "src\\marked.dat");
   MarkHiddenAndSystem(root / "src\\markeddir");
-  WriteTree(root / "dst\\", {{"same.txt", "old"},
-                             {"sub\\same.txt", "old sub"},
-                             {"only.txt", "kept"},
-                             {"onlydir\\x.txt", "kept too"}});
+  const Tree targetOnly = {{"only.txt", "kept"},
+                           {"onlydir\\x.txt", "kept too"},
+                           {"~ox1a2c", "not the program's form"},
+                           {"sub\\~oxABCD.tmp", "nor this"}};
+  WriteTree(root / "dst\\", Replaced(targetOnly, {{"same.txt", "old"},
+                                                  {"sub\\same.txt", "old sub"},
+                                                  {"~ox1A2B", "left by a stopped copy"},
+                                                  {"sub\\~ox2B3C", "left too"}}));
 
   ASSERT_TRUE(CopyTree(root / "src", root / "dst\\", ""));
 
-  EXPECT_EQ(
-      ReadTree(root / "dst\\"),
-      WithDirectories(Replaced(source, {{"only.txt", "kept"}, {"onlydir\\x.txt", "kept too"}})));
+  EXPECT_EQ(ReadTree(root / "dst\\"), WithDirectories(Replaced(source, targetOnly)));
 }
 
 TEST(CopyTree, SkipsBackupFoldersAtAnyDepthInAnyLetterCase) {

@@ -103,6 +103,29 @@ TEST_F(DataMoveScenario, EveryNameAndPathArrivesExactlyAlsoOverAnEarlierCopy) {
   }
 }
 
+TEST_F(DataMoveScenario, RerunOfAMoveStoppedByForceLeavesNoTemporaryFile) {
+  // Enough files that the move is stopped half-way, and a user's file of the temporary form.
+  Tree installation = {{"orx.ini", kSettings}, {"Data\\dg\\~ox0F0F", "the user's own\r\n"}};
+  for (int file = 0; file < 1000; ++file) {
+    installation["Data\\d" + std::string(1, 'a' + file / 50) + "\\f" + std::to_string(file)] = "f";
+  }
+  WriteTree(Dir("inst"), installation);
+  const std::vector<std::string> line = {"/v" + Dir("inst"), "/r" + Dir("redir")};
+
+  // Stopped once the second folder is begun, so that the first one's files have all arrived.
+  const auto secondBegun = [this] { return DirectoryExists(Dir("redir") + "Data\\db"); };
+  ASSERT_EQ(RunProgramUntil(line, secondBegun, Options()).exitStatus, kStoppedStatus)
+      << "the move ended before it could be stopped";
+  // What a copy stopped before its rename leaves, whether or not this stop left one.
+  WriteTree(Dir("redir"), {{"~ox1A2B", "[Se"}, {"Data\\da\\~ox2B3C", "li"}});
+
+  EXPECT_EQ(Run(line).output, Report(kConfigured, {kNoRights, RedirectionEstablished(Dir("redir")),
+                                                   DataCopiedTo(Dir("redir"))}));
+  Tree backedUp;
+  EXPECT_EQ(SplitBackups(ReadTree(Dir("redir")), &backedUp),
+            WithDirectories(Replaced(installation, {{"orx.ini", kSettingsRewritten}})));
+}
+
 TEST_F(DataMoveScenario, SettingsFileThatCannotBeCopiedFailsTheMove) {
   if (!ReadOnlyFilesAreRefused()) {
     GTEST_SKIP() << "Wine run as root replaces a read-only file where Windows refuses";

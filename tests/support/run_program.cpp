@@ -11,6 +11,7 @@
 #include <cstring>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,6 +163,13 @@ void Release(const Started& started) {
   }
 }
 
+// Ends the program by force once stop answers true, asked every millisecond while it runs.
+void StopWhen(const Started& started, const std::function<bool()>& stop) {
+  while (WaitForSingleObject(started.process, 1) == WAIT_TIMEOUT && !stop()) {
+  }
+  TerminateProcess(started.process, kStoppedStatus);  // refused for a program that has ended
+}
+
 ProgramResult Finish(const Started& started, const RunOptions& options) {
   ProgramResult result;
   if (started.process == nullptr) {
@@ -298,6 +306,18 @@ void Release(Started& started) {
   }
 }
 
+// Ends the program by force once stop answers true, asked every millisecond; Finish reaps it.
+void StopWhen(const Started& started, const std::function<bool()>& stop) {
+  siginfo_t info = {};
+  while (waitid(P_PID, static_cast<id_t>(started.child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0 && !stop()) {
+    usleep(1000);
+  }
+  if (started.child > 0 && info.si_pid == 0) {
+    kill(started.child, SIGKILL);
+  }
+}
+
 ProgramResult Finish(Started& started, const RunOptions& options) {
   ProgramResult result;
   if (started.child < 0) {
@@ -325,6 +345,13 @@ ProgramResult Finish(Started& started, const RunOptions& options) {
 
 ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options) {
   Started started = Start(arguments, options, false);
+  return Finish(started, options);
+}
+
+ProgramResult RunProgramUntil(const std::vector<std::string>& arguments,
+                              const std::function<bool()>& stop, const RunOptions& options) {
+  Started started = Start(arguments, options, false);
+  StopWhen(started, stop);
   return Finish(started, options);
 }
 

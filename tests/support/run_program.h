@@ -1,6 +1,7 @@
 // Runs the built program as a user would and captures its standard output byte for byte.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,11 @@ struct ProgramResult {
 std::string ProgramPath();
 // Runs the program with the arguments, each one argument as the shell would pass it.
 ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOptions& options = {});
+// Runs the program and stops it by force, as a log-off would, once stop answers
+// true (asked every millisecond while it runs); a stopped run's exit status is kStoppedStatus.
+inline constexpr int kStoppedStatus = 137;
+ProgramResult RunProgramUntil(const std::vector<std::string>& arguments,
+                              const std::function<bool()>& stop, const RunOptions& options = {});
 // Starts one run of the program for each argument list, all held until every one has started,
 // and then lets them run at once; the results in the order of the lists.
 std::vector<ProgramResult> RunProgramsAtOnce(const std::vector<std::vector<std::string>>& runs,
