@@ -13,12 +13,12 @@
 
 #include <unistd.h>
 
+#include "base/paths.h"
 #include "bench_support.h"
 #include "files/month_compare.h"
-#include "files/paths.h"
-#include "files/platform.h"
 #include "files/text.h"
 #include "month_compare_reference.h"
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/raised_failure.h"
 #include "console/command_line.h"
 #include "console/options.h"
-#include "files/raised_failure.h"
 
 namespace {
 

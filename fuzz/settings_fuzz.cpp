@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/integer.h"
+#include "base/integer.h"
 #include "settings/installation_settings.h"
 #include "settings/settings_document.h"
 

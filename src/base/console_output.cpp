@@ -1,10 +1,10 @@
-#include "files/console_output.h"
+#include "base/console_output.h"
 
 #include <cstddef>
 
-#include "files/name_escapes.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
+#include "base/raised_failure.h"
+#include "platform/name_escapes.h"
+#include "platform/platform.h"
 
 namespace orx {
 

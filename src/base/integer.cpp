@@ -1,4 +1,4 @@
-#include "files/integer.h"
+#include "base/integer.h"
 
 namespace orx {
 

@@ -1,4 +1,4 @@
-#include "files/paths.h"
+#include "base/paths.h"
 
 namespace orx {
 

@@ -1,6 +1,6 @@
-#include "files/raised_failure.h"
+#include "base/raised_failure.h"
 
-#include "files/platform.h"
+#include "platform/platform.h"
 
 #if defined(_MSC_VER)
 #include <intrin.h>

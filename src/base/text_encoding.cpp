@@ -1,8 +1,8 @@
-#include "files/text_encoding.h"
+#include "base/text_encoding.h"
 
 #include <cstddef>
 
-#include "files/name_escapes.h"
+#include "platform/name_escapes.h"
 
 namespace orx {
 

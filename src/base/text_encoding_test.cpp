@@ -1,10 +1,10 @@
-#include "files/text_encoding.h"
+#include "base/text_encoding.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "files/name_escapes.h"
+#include "platform/name_escapes.h"
 
 namespace orx {
 namespace {

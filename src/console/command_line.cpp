@@ -1,6 +1,6 @@
 #include "console/command_line.h"
 
-#include "files/name_escapes.h"
+#include "platform/name_escapes.h"
 
 namespace orx {
 

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <new>
 
+#include "base/console_output.h"
+#include "base/raised_failure.h"
 #include "console/command_line.h"
 #include "console/options.h"
 #include "engine/configuration.h"
-#include "files/console_output.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
+#include "platform/platform.h"
 #include "version.h"
 
 namespace orx {

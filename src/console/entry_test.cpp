@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "files/raised_failure.h"
+#include "base/raised_failure.h"
 
 namespace orx {
 namespace {

@@ -1,11 +1,11 @@
 #include "console/options.h"
 
+#include "base/paths.h"
+#include "base/raised_failure.h"
 #include "files/file_operations.h"
-#include "files/name_escapes.h"
-#include "files/paths.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
 #include "files/text.h"
+#include "platform/name_escapes.h"
+#include "platform/platform.h"
 
 namespace orx {
 

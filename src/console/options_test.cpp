@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/paths.h"
 #include "failure_of.h"
-#include "files/name_escapes.h"
-#include "files/paths.h"
+#include "platform/name_escapes.h"
 #include "test_files.h"
 
 #ifdef _WIN32

@@ -1,12 +1,12 @@
 #include "engine/configuration.h"
 
+#include "base/paths.h"
 #include "engine/report.h"
 #include "files/file_operations.h"
 #include "files/month_compare.h"
-#include "files/paths.h"
-#include "files/platform.h"
 #include "files/text.h"
 #include "files/tree_copy.h"
+#include "platform/platform.h"
 #include "settings/installation_settings.h"
 #include "settings/settings_document.h"
 

@@ -1,9 +1,9 @@
 #include "files/file_operations.h"
 
-#include "files/disk_changes.h"
-#include "files/paths.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
+#include "base/paths.h"
+#include "base/raised_failure.h"
+#include "platform/disk_changes.h"
+#include "platform/platform.h"
 
 namespace orx {
 

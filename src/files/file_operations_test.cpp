@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "base/paths.h"
+#include "base/raised_failure.h"
 #include "failure_of.h"
-#include "files/paths.h"
-#include "files/raised_failure.h"
 #include "test_files.h"
 
 namespace orx {

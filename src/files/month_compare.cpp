@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "files/integer.h"
-#include "files/paths.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
+#include "base/integer.h"
+#include "base/paths.h"
+#include "base/raised_failure.h"
 #include "files/text.h"
+#include "platform/platform.h"
 
 namespace orx {
 

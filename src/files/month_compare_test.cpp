@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/paths.h"
+#include "base/raised_failure.h"
 #include "failure_of.h"
-#include "files/paths.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
 #include "files/text.h"
 #include "month_compare_reference.h"
+#include "platform/platform.h"
 #include "test_files.h"
 
 #ifdef _WIN32

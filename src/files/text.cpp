@@ -1,8 +1,8 @@
 #include "files/text.h"
 
-#include "files/name_escapes.h"
-#include "files/platform.h"
 #include "files/whole_files.h"
+#include "platform/name_escapes.h"
+#include "platform/platform.h"
 
 namespace orx {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "files/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace orx {
 

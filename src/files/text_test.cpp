@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/raised_failure.h"
 #include "failure_of.h"
-#include "files/raised_failure.h"
 #include "test_files.h"
 
 namespace orx {

@@ -5,11 +5,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "files/disk_changes.h"
+#include "base/paths.h"
 #include "files/file_operations.h"
-#include "files/name_escapes.h"
-#include "files/paths.h"
 #include "files/text.h"
+#include "platform/disk_changes.h"
+#include "platform/name_escapes.h"
 
 namespace orx {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "files/platform.h"
+#include "platform/platform.h"
 
 namespace orx {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/platform.h"
+#include "platform/platform.h"
 #include "test_files.h"
 
 #ifdef _WIN32

@@ -1,8 +1,8 @@
 #include "files/whole_files.h"
 
-#include "files/disk_changes.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
+#include "base/raised_failure.h"
+#include "platform/disk_changes.h"
+#include "platform/platform.h"
 
 namespace orx {
 

@@ -1,4 +1,4 @@
-#include "files/case_fold.h"
+#include "platform/case_fold.h"
 
 namespace orx {
 

@@ -1,4 +1,4 @@
-#include "files/disk_changes.h"
+#include "platform/disk_changes.h"
 
 namespace orx {
 

@@ -1,4 +1,4 @@
-#include "files/fault_names.h"
+#include "platform/fault_names.h"
 
 namespace orx {
 

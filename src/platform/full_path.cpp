@@ -1,10 +1,10 @@
-#include "files/full_path.h"
+#include "platform/full_path.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "files/paths.h"
-#include "files/text_encoding.h"
+#include "base/paths.h"
+#include "base/text_encoding.h"
 
 namespace orx {
 

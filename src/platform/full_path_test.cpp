@@ -1,4 +1,4 @@
-#include "files/full_path.h"
+#include "platform/full_path.h"
 
 #include <gtest/gtest.h>
 

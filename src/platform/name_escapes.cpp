@@ -1,4 +1,4 @@
-#include "files/name_escapes.h"
+#include "platform/name_escapes.h"
 
 namespace orx {
 

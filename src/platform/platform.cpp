@@ -1,5 +1,5 @@
 // Platform rules that are the same on every port.
-#include "files/platform.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -21,15 +21,15 @@
 #include <ucontext.h>
 #endif
 
-#include "files/case_fold.h"
-#include "files/fault_names.h"
-#include "files/full_path.h"
-#include "files/platform.h"
-#include "files/posix_case_lookup.h"
-#include "files/raised_failure.h"
-#include "files/text_encoding.h"
-#include "files/unix_path.h"
-#include "files/wildcard.h"
+#include "base/raised_failure.h"
+#include "base/text_encoding.h"
+#include "platform/case_fold.h"
+#include "platform/fault_names.h"
+#include "platform/full_path.h"
+#include "platform/platform.h"
+#include "platform/posix_case_lookup.h"
+#include "platform/unix_path.h"
+#include "platform/wildcard.h"
 
 namespace orx {
 

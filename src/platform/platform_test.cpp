@@ -1,4 +1,4 @@
-#include "files/platform.h"
+#include "platform/platform.h"
 #include "files/whole_files.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/raised_failure.h"
 #include "failure_of.h"
-#include "files/raised_failure.h"
 #include "test_files.h"
 
 namespace orx {

@@ -8,10 +8,10 @@
 #include <cwchar>
 #include <vector>
 
-#include "files/fault_names.h"
-#include "files/name_escapes.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
+#include "base/raised_failure.h"
+#include "platform/fault_names.h"
+#include "platform/name_escapes.h"
+#include "platform/platform.h"
 
 namespace orx {
 

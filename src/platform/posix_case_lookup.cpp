@@ -1,7 +1,7 @@
 // The POSIX port's lookup of a program path: POSIX calls only. A name that does not exist as
 // spelled is looked for in its directory without regard to letter case, and the directory
 // listings read for that are kept while the directory is unchanged.
-#include "files/posix_case_lookup.h"
+#include "platform/posix_case_lookup.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -12,8 +12,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "files/case_fold.h"
-#include "files/unix_path.h"
+#include "platform/case_fold.h"
+#include "platform/unix_path.h"
 
 namespace orx {
 

@@ -1,8 +1,8 @@
-#include "files/unix_path.h"
+#include "platform/unix_path.h"
 
 #include <algorithm>
 
-#include "files/paths.h"
+#include "base/paths.h"
 
 namespace orx {
 

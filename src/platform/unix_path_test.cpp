@@ -1,4 +1,4 @@
-#include "files/unix_path.h"
+#include "platform/unix_path.h"
 
 #include <gtest/gtest.h>
 

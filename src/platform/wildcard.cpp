@@ -1,6 +1,6 @@
-#include "files/wildcard.h"
+#include "platform/wildcard.h"
 
-#include "files/case_fold.h"
+#include "platform/case_fold.h"
 
 namespace orx {
 

@@ -1,4 +1,4 @@
-#include "files/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "settings/installation_settings.h"
 
+#include "base/paths.h"
 #include "files/file_operations.h"
-#include "files/paths.h"
-#include "files/platform.h"
 #include "files/text.h"
+#include "platform/platform.h"
 
 namespace orx {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/paths.h"
+#include "base/raised_failure.h"
 #include "failure_of.h"
-#include "files/name_escapes.h"
-#include "files/paths.h"
-#include "files/raised_failure.h"
+#include "platform/name_escapes.h"
 #include "test_files.h"
 
 namespace orx {

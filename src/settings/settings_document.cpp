@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "files/integer.h"
-#include "files/platform.h"
+#include "base/integer.h"
 #include "files/whole_files.h"
+#include "platform/platform.h"
 
 namespace orx {
 

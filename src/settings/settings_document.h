@@ -35,7 +35,7 @@ class SettingsDocument {
   // either is missing. An empty value is the empty text, not the default.
   std::string ReadText(const std::string& section, const std::string& key,
                        const std::string& defaultValue) const;
-  // ParseInteger (files/integer.h) of ReadText(section, key, ""); defaultValue when that fails.
+  // ParseInteger (base/integer.h) of ReadText(section, key, ""); defaultValue when that fails.
   std::int32_t ReadNumber(const std::string& section, const std::string& key,
                           std::int32_t defaultValue) const;
   // Replaces the first key line named key with key + "=" + value, or appends that line; a missing

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/raised_failure.h"
+#include "base/text_encoding.h"
 #include "failure_of.h"
-#include "files/platform.h"
-#include "files/raised_failure.h"
-#include "files/text_encoding.h"
+#include "platform/platform.h"
 #include "test_files.h"
 
 namespace orx {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "files/disk_changes.h"
+#include "platform/disk_changes.h"
 
 namespace orx {
 

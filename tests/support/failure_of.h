@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "files/raised_failure.h"
+#include "base/raised_failure.h"
 
 namespace orx::testing {
 

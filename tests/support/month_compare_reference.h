@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "base/paths.h"
 #include "files/month_compare.h"
-#include "files/paths.h"
-#include "files/platform.h"
 #include "files/text.h"
+#include "platform/platform.h"
 
 namespace orx::testing {
 
