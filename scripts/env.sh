@@ -73,9 +73,12 @@ unmount_small_volume() {
   umount "$ORX_SMALL_VOLUME" && rmdir "$ORX_SMALL_VOLUME"
 }
 
-# Configures and builds one preset.
+# Configures one preset and builds it whole, or only the targets named after it.
 build_preset() {
   local preset=$1
+  shift
+  local targets=()
+  [ $# -eq 0 ] || targets=(--target "$@")
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -- -j"$(nproc)"
+  cmake --build --preset "$preset" "${targets[@]}" -- -j"$(nproc)"
 }
