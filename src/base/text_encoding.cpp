@@ -210,19 +210,10 @@ std::string EscapedUtf8OfUnits(const std::u16string& units) {
 
 std::u16string UnitsOfEscapedUtf8(const std::string& text) {
   std::u16string units;
-  std::size_t run = 0;
-  for (std::size_t at = text.find('\x01'); at != std::string::npos; at = text.find('\x01', at)) {
-    char16_t unit = 0;
-    if (!ReadEscape(text, at, &unit)) {
-      ++at;
-      continue;
-    }
-    AppendUnitsOfUtf8(&units, text, run, at);
-    units.push_back(unit);
-    at += kEscapeLength;
-    run = at;
-  }
-  AppendUnitsOfUtf8(&units, text, run, text.size());
+  ForEachEscapeRun(
+      text,
+      [&](std::size_t begin, std::size_t end) { AppendUnitsOfUtf8(&units, text, begin, end); },
+      [&](char16_t unit) { units.push_back(unit); });
   return units;
 }
 

@@ -36,15 +36,9 @@ bool ReadEscape(const std::string& text, std::size_t at, char16_t* unit) {
 std::string WithEscapesShown(const std::string& text) {
   std::string shown;
   shown.reserve(text.size());
-  char16_t unit = 0;
-  for (std::size_t at = 0; at < text.size();) {
-    if (ReadEscape(text, at, &unit)) {
-      shown.push_back('?');
-      at += kEscapeLength;
-    } else {
-      shown.push_back(text[at++]);
-    }
-  }
+  ForEachEscapeRun(
+      text, [&](std::size_t begin, std::size_t end) { shown.append(text, begin, end - begin); },
+      [&](char16_t) { shown.push_back('?'); });
   return shown;
 }
 

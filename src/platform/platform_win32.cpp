@@ -89,19 +89,12 @@ void AppendWidened(std::wstring* wide, const char* text, std::size_t size) {
 // The UTF-16 form of a program text: the code page's characters, and escapes as their units.
 std::wstring Widened(const std::string& text) {
   std::wstring wide;
-  std::size_t run = 0;
-  for (std::size_t at = text.find('\x01'); at != std::string::npos; at = text.find('\x01', at)) {
-    char16_t unit = 0;
-    if (!ReadEscape(text, at, &unit)) {
-      ++at;
-      continue;
-    }
-    AppendWidened(&wide, text.data() + run, at - run);
-    wide.push_back(static_cast<wchar_t>(unit));
-    at += kEscapeLength;
-    run = at;
-  }
-  AppendWidened(&wide, text.data() + run, text.size() - run);
+  ForEachEscapeRun(
+      text,
+      [&](std::size_t begin, std::size_t end) {
+        AppendWidened(&wide, text.data() + begin, end - begin);
+      },
+      [&](char16_t unit) { wide.push_back(static_cast<wchar_t>(unit)); });
   return wide;
 }
 
