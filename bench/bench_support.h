@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@
 #endif
 
 namespace orx::bench {
+
+// The whole content of a file, empty when it cannot be read.
+inline std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 // A native path in the program's form (backslashes).
 inline std::string ProgramForm(const std::filesystem::path& native) {

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,17 +22,11 @@ namespace {
 
 using orx::bench::Median;
 using orx::bench::ProgramForm;
+using orx::bench::ReadAll;
 using orx::bench::TimedRun;
 
 constexpr int kFolders = 200;
 constexpr int kFilesPerFolder = 100;
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // An installation whose Data tree holds kFolders folders of kFilesPerFolder files; the bytes.
 std::uintmax_t MakeInstallation(const fs::path& install) {

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,16 +22,10 @@ namespace {
 
 using orx::bench::Median;
 using orx::bench::ProgramForm;
+using orx::bench::ReadAll;
 using orx::bench::TimedRun;
 
 constexpr int kMonthFiles = 12;
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // An installation with kMonthFiles month files of linesPerFile booking lines of about 50 bytes.
 void MakeInstallation(const fs::path& install, int linesPerFile) {
