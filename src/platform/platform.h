@@ -39,6 +39,24 @@ struct LocalTime {
 // How standard output reaches its reader.
 enum class OutputDevice { kNone, kCharacter, kOther };
 
+// What the program tells apart among the system's reasons for a failed call.
+enum class FailureKind {
+  kNotFound,  // no such file or folder on the way (Windows 2 and 3; ENOENT, ENOTDIR)
+  kSharing,   // another opener holds the file for a moment (Windows 32 and 33)
+  kOther,     // anything else: access refused, the share away, an I/O error
+};
+// The last platform call of this process that failed: the path it concerned and the system's
+// error code (Windows' error number; errno on POSIX). A call that succeeds leaves it as it was.
+struct SystemFailure {
+  std::string path;
+  unsigned code = 0;
+};
+SystemFailure LastSystemFailure();
+// The kind of a system error code.
+FailureKind KindOfFailure(unsigned code);
+// The system's own text for an error code: one line, without a line end or a closing full stop.
+std::string SystemErrorText(unsigned code);
+
 // True when a lookup of the exact name finds an entry that is not a directory.
 bool IsFile(const std::string& path);
 // True when the path's attributes can be read and carry the directory flag.

@@ -211,7 +211,33 @@ void OnFault(int signalNumber, siginfo_t* info, void* context) {
   ::raise(signalNumber);
 }
 
+SystemFailure recordedFailure;
+
+// Records the error of the call on path that has just failed; false, for the caller to return.
+bool Failed(const std::string& path) {
+  const int code = errno;
+  recordedFailure.path = path;
+  recordedFailure.code = static_cast<unsigned>(code);
+  errno = code;  // for callers that tell errors apart after this
+  return false;
+}
+
 }  // namespace
+
+// ---- Failures -----------------------------------------------------------------------------------
+
+SystemFailure LastSystemFailure() {
+  return recordedFailure;
+}
+
+FailureKind KindOfFailure(unsigned code) {
+  // POSIX has no share modes: nothing is held for a moment.
+  return code == ENOENT || code == ENOTDIR ? FailureKind::kNotFound : FailureKind::kOther;
+}
+
+std::string SystemErrorText(unsigned code) {
+  return std::strerror(static_cast<int>(code));
+}
 
 // ---- Existence, creation, copy ------------------------------------------------------------------
 
@@ -233,7 +259,7 @@ bool CreateDirectoryA(const std::string& path) {
   }
   const std::string native = NativeLocation(path);
   if (native.empty() || ::mkdir(native.c_str(), 0777) != 0) {
-    return false;
+    return Failed(path);
   }
   NoteDirectoryMade(native);
   return true;
@@ -266,6 +292,7 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
   }
   struct stat sourceInfo;
   if (!from.valid() || ::fstat(from.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
+    Failed(source);
     return NewFileResult::kFailed;
   }
   std::string targetNative;
@@ -280,6 +307,7 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
   FileDescriptor to(
       ::open(targetNative.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode | S_IWUSR));
   if (!to.valid()) {
+    Failed(target);
     return errno == EEXIST ? NewFileResult::kNameTaken : NewFileResult::kFailed;
   }
   NoteEntryMade(targetNative);
@@ -294,6 +322,7 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
   }
   copied = to.Close() && copied;
   if (!copied) {
+    Failed(target);
     ::unlink(targetNative.c_str());
     return NewFileResult::kFailed;
   }
@@ -322,14 +351,14 @@ bool RenameFile(const std::string& from, const std::string& to, bool replaceExis
   }
   if (replaceExisting) {
     if ((exists && !MayCreateOver(toInfo)) || ::rename(fromNative.c_str(), toNative.c_str()) != 0) {
-      return false;
+      return Failed(to);
     }
     NoteEntryMade(toNative);
     return true;
   }
   // Without replacing: a link fails when the name has appeared meanwhile, which rename would not.
   if (::link(fromNative.c_str(), toNative.c_str()) != 0) {
-    return false;
+    return Failed(to);
   }
   NoteEntryMade(toNative);
   ::unlink(fromNative.c_str());
@@ -338,7 +367,7 @@ bool RenameFile(const std::string& from, const std::string& to, bool replaceExis
 
 bool RemoveFile(const std::string& path) {
   const std::string native = NativeLocation(path);
-  return !native.empty() && ::unlink(native.c_str()) == 0;
+  return (!native.empty() && ::unlink(native.c_str()) == 0) || Failed(path);
 }
 
 ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
@@ -359,6 +388,7 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
     stream = ::opendir(opened.c_str());
   }
   if (stream == nullptr) {
+    Failed(pattern);
     return errno == ENOENT || errno == ENOTDIR ? ListingResult::kNoDirectory
                                                : ListingResult::kFailed;
   }
@@ -377,6 +407,7 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
     const dirent* found = ::readdir(stream);
     if (found == nullptr) {
       if (errno != 0) {
+        Failed(pattern);
         result = ListingResult::kFailed;
       }
       break;
@@ -507,11 +538,16 @@ void ReadFileBytesInto(const std::string& path, std::string* bytes) {
   FileDescriptor file(native.empty() ? -1 : ::open(native.c_str(), O_RDONLY));
   struct stat info;
   if (!file.valid() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (file.valid() && S_ISDIR(info.st_mode)) {
+      errno = EISDIR;
+    }
+    Failed(path);
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
   }
   bytes->resize(static_cast<std::string::size_type>(info.st_size));
   const ssize_t got = ReadUpTo(file.get(), &(*bytes)[0], bytes->size());
   if (got < 0 || static_cast<std::string::size_type>(got) != bytes->size()) {
+    Failed(path);
     RaiseFailure(kReadError, "Stream read error");
   }
 }
@@ -529,6 +565,7 @@ NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, Writ
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
   const int fd = ::open(native.c_str(), flags, 0666);
   if (fd < 0) {
+    Failed(path);
     return errno == EEXIST ? NewFileResult::kNameTaken : NewFileResult::kFailed;
   }
   NoteEntryMade(native);
@@ -557,7 +594,7 @@ bool ReplaceWithFile(const std::string& target, const std::string& replacement) 
   if (!Locate(target, &native, &targetInfo) || replacementNative.empty() ||
       ::chmod(replacementNative.c_str(), targetInfo.st_mode & 07777) != 0 ||
       ::rename(replacementNative.c_str(), native.c_str()) != 0) {
-    return false;
+    return Failed(target);
   }
   NoteEntryMade(native);
   // The rename itself reaches the disk only with its directory.

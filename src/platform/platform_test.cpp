@@ -50,6 +50,29 @@ unsigned AttributesOf(const std::vector<DirectoryEntry>& entries, const std::str
   return 0;
 }
 
+TEST(LastSystemFailure, NamesThePathAndTheKindOfTheLastFailedCall) {
+  ScopedTempDir dir;
+  WriteFile(dir / "held", "x");
+  struct Row {
+    std::string path;
+    bool (*call)(const std::string&);
+    FailureKind kind;
+  };
+  const Row rows[] = {
+      {dir / "missing", RemoveFile, FailureKind::kNotFound},
+      {dir / "no folder\\file", RemoveFile, FailureKind::kNotFound},
+      {dir / "held", CreateDirectoryA, FailureKind::kOther},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    EXPECT_FALSE(row.call(row.path));
+    const SystemFailure failure = LastSystemFailure();
+    EXPECT_EQ(failure.path, row.path);
+    EXPECT_EQ(KindOfFailure(failure.code), row.kind);
+    EXPECT_NE(SystemErrorText(failure.code), "");
+  }
+}
+
 TEST(PassesAttributeMask, LeavesOutOnlyHiddenSystemLabelAndDirectoryFlagsTheMaskLacks) {
   struct Row {
     unsigned attributes;

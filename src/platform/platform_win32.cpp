@@ -190,6 +190,17 @@ std::wstring SystemPath(const std::string& path, bool full = false) {
 
 FaultReporter faultReporter = nullptr;
 
+SystemFailure recordedFailure;
+
+// Records the error of the call on path that has just failed; false, for the caller to return.
+bool Failed(const std::string& path) {
+  const DWORD code = GetLastError();
+  recordedFailure.path = path;
+  recordedFailure.code = code;
+  SetLastError(code);  // for callers that tell errors apart after this
+  return false;
+}
+
 LONG WINAPI ReportFault(EXCEPTION_POINTERS* pointers) {
   if (faultReporter == nullptr || IsDebuggerPresent()) {
     return EXCEPTION_CONTINUE_SEARCH;
@@ -220,11 +231,44 @@ LONG WINAPI ReportFault(EXCEPTION_POINTERS* pointers) {
 
 }  // namespace
 
+SystemFailure LastSystemFailure() {
+  return recordedFailure;
+}
+
+FailureKind KindOfFailure(unsigned code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return FailureKind::kNotFound;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return FailureKind::kSharing;
+    default:
+      return FailureKind::kOther;
+  }
+}
+
+std::string SystemErrorText(unsigned code) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide(text != nullptr ? text : L"", length);
+  LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ' ||
+                           wide.back() == L'.')) {
+    wide.pop_back();
+  }
+  return Narrowed(wide.c_str(), wide.size());
+}
+
 bool IsFile(const std::string& path) {
   WIN32_FIND_DATAW data;
   FindHandle find{FindFirstFileW(SystemPath(path).c_str(), &data)};
-  return find.handle != INVALID_HANDLE_VALUE &&
-         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  if (find.handle == INVALID_HANDLE_VALUE) {
+    return Failed(path);
+  }
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool IsDirectory(const std::string& path) {
@@ -235,14 +279,14 @@ bool IsDirectory(const std::string& path) {
 bool ReadAttributes(const std::string& path, unsigned* attributes) {
   const DWORD found = GetFileAttributesW(SystemPath(path).c_str());
   if (found == INVALID_FILE_ATTRIBUTES) {
-    return false;
+    return Failed(path);
   }
   *attributes = found & 63u;
   return true;
 }
 
 bool CreateDirectoryA(const std::string& path) {
-  return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0;
+  return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0 || Failed(path);
 }
 
 NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open) {
@@ -255,17 +299,20 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
   FILE_BASIC_INFO found;
   if (from.handle == INVALID_HANDLE_VALUE ||
       !GetFileInformationByHandleEx(from.handle, FileBasicInfo, &found, sizeof found)) {
+    Failed(source);
     return NewFileResult::kFailed;
   }
   // DELETE access lets PlaceCopy rename it.
   FileHandle to{CreateFileW(SystemPath(target).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (to.handle == INVALID_HANDLE_VALUE) {
+    Failed(target);
     const DWORD error = GetLastError();
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::kNameTaken
                                                                        : NewFileResult::kFailed;
   }
   if (!CopyBytes(from.handle, to.handle)) {
+    Failed(target);
     CloseHandle(to.handle);
     to.handle = INVALID_HANDLE_VALUE;
     // What was written before a full disk stopped the copy.
@@ -304,7 +351,7 @@ bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
   const HANDLE handle = reinterpret_cast<HANDLE>(copy->handle);
   if (!SetFileInformationByHandle(handle, FileRenameInfo, rename,
                                   static_cast<DWORD>(buffer.size()))) {
-    return false;
+    return Failed(to);
   }
   CloseHandle(handle);
   copy->handle = -1;
@@ -321,7 +368,7 @@ void DropCopy(OpenCopy* copy) {
 
 bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags) != 0;
+  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags) != 0 || Failed(to);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -329,7 +376,8 @@ bool RemoveFile(const std::string& path) {
   if (DeleteFileW(name.c_str())) {
     return true;
   }
-  return SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileW(name.c_str());
+  return (SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileW(name.c_str())) ||
+         Failed(path);
 }
 
 ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
@@ -338,6 +386,7 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
   WIN32_FIND_DATAW data;
   FindHandle find{FindFirstFileW(SystemPath(pattern).c_str(), &data)};
   if (find.handle == INVALID_HANDLE_VALUE) {
+    Failed(pattern);
     switch (GetLastError()) {
       case ERROR_FILE_NOT_FOUND:
       case ERROR_NO_MORE_FILES:
@@ -359,7 +408,8 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
       entries->push_back(DirectoryEntry{Narrowed(data.cFileName), attributes});
     }
   } while (FindNextFileW(find.handle, &data));
-  return GetLastError() == ERROR_NO_MORE_FILES ? ListingResult::kListed : ListingResult::kFailed;
+  return GetLastError() == ERROR_NO_MORE_FILES || Failed(pattern) ? ListingResult::kListed
+                                                                  : ListingResult::kFailed;
 }
 
 std::string ExpandPath(const std::string& path) {
@@ -457,10 +507,12 @@ void ReadFileBytesInto(const std::string& path, std::string* bytes) {
   FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
+    Failed(path);
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
   }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.handle, &size)) {
+    Failed(path);
     RaiseFailure(kReadError, "Stream read error");
   }
   bytes->resize(static_cast<std::size_t>(size.QuadPart));
@@ -470,6 +522,7 @@ void ReadFileBytesInto(const std::string& path, std::string* bytes) {
     const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
     DWORD read = 0;
     if (!ReadFile(file.handle, &(*bytes)[got], chunk, &read, nullptr) || read == 0) {
+      Failed(path);
       RaiseFailure(kReadError, "Stream read error");
     }
     got += read;
@@ -481,6 +534,7 @@ NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, Writ
       CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                   mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
+    Failed(path);
     return GetLastError() == ERROR_FILE_EXISTS ? NewFileResult::kNameTaken : NewFileResult::kFailed;
   }
   file->handle = reinterpret_cast<std::intptr_t>(handle);
@@ -505,7 +559,8 @@ bool ReplaceWithFile(const std::string& target, const std::string& replacement) 
   // ReplaceFileW keeps the old file's attributes and security. Wine refuses relative names there
   // (error 267), so both are given in full.
   return ReplaceFileW(SystemPath(target, true).c_str(), SystemPath(replacement, true).c_str(),
-                      nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
+                      nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0 ||
+         Failed(target);
 }
 
 unsigned ProcessNumber() {
