@@ -1,5 +1,7 @@
 #include "console/options.h"
 
+#include <algorithm>
+
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "files/file_operations.h"
@@ -22,16 +24,26 @@ std::string UnspellableName(const std::string& name, const std::string& source) 
          " cannot be written in the Windows code page of this machine.";
 }
 
+// Whether the directory is there; one that cannot be looked at ends the run, since taking it for
+// missing could choose another installation.
+bool IsDirectoryThere(const std::string& directory) {
+  const Found found = IsDirectory(directory);
+  if (found == Found::kUnknown) {
+    RaiseFailure(kInOutError, MessageWithName("Cannot read directory %s", directory));
+  }
+  return found == Found::kThere;
+}
+
 }  // namespace
 
 std::string DefaultInstallDirectory() {
   const std::string candidate =
       WithTrailingBackslash(ReadEnvironment("APPDATA")) + "Pemberlark\\Ormatide\\";
-  if (IsDirectory(candidate)) {
+  if (IsDirectoryThere(candidate)) {
     return candidate;
   }
   const std::string fixed = "C:\\Program Files\\Pemberlark\\Ormatide\\";
-  if (IsDirectory(fixed) && HasInstallationMarker(fixed)) {
+  if (IsDirectoryThere(fixed) && HasInstallationMarker(fixed)) {
     return fixed;
   }
   return candidate;
@@ -39,7 +51,12 @@ std::string DefaultInstallDirectory() {
 
 Options ParseOptions(const std::vector<std::string>& arguments) {
   Options options;
-  options.installDirectory = DefaultInstallDirectory();
+  // The default is looked for only when no /v names the directory.
+  const bool installGiven =
+      std::any_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
+        return argument.size() >= 2 && LowerCase(argument.substr(0, 2)) == "/v";
+      });
+  options.installDirectory = installGiven ? std::string() : DefaultInstallDirectory();
   // Why each directory the run would use is refused; a later switch of the same letter decides
   // afresh.
   std::string installRefusal = UnspellableName(options.installDirectory, "in APPDATA");

@@ -15,7 +15,8 @@ Options ParseOptions(const std::vector<std::string>& arguments);
 // True when an argument asks for the syntax screen ("/?").
 bool AsksForHelp(const std::vector<std::string>& arguments);
 // The APPDATA location when it exists, else the fixed installation with its marker, else the
-// (missing) APPDATA location; always ends with one backslash.
+// (missing) APPDATA location; always ends with one backslash. A directory that cannot be looked
+// at raises EInOutError "Cannot read directory %s" (a marker, EFOpenError "Cannot open file %s").
 std::string DefaultInstallDirectory();
 
 }  // namespace orx

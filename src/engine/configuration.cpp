@@ -1,6 +1,7 @@
 #include "engine/configuration.h"
 
 #include "base/paths.h"
+#include "base/raised_failure.h"
 #include "engine/report.h"
 #include "files/file_operations.h"
 #include "files/month_compare.h"
@@ -50,9 +51,21 @@ bool DecideCopyData(const Options& options, const std::string& currentRedirectio
 }
 
 // Copies a file that exists (a fresh installation may lack its settings file); true when it is
-// missing or was copied.
+// missing or was copied, false also when it cannot be looked at.
 bool CopyIfPresent(const std::string& source, const std::string& target) {
-  return !IsFile(source) || CopyOneFile(source, target);
+  const Found found = IsFile(source);
+  return found == Found::kNotThere || (found == Found::kThere && CopyOneFile(source, target));
+}
+
+// Whether the tree under dir holds files; a folder of it that cannot be listed may hold the user's
+// data, so that stops the run (EInOutError "Cannot read directory %s") before anything changes.
+bool HoldsFiles(const std::string& dir) {
+  std::string unread;
+  const Found found = TreeHasFiles(dir, &unread);
+  if (found == Found::kUnknown) {
+    RaiseFailure(kInOutError, MessageWithName("Cannot read directory %s", unread));
+  }
+  return found == Found::kThere;
 }
 
 // Every directory lower case with one trailing backslash (so that equal texts mean the same
@@ -82,7 +95,7 @@ ConfigurationRun Prepare(const ConfigurationRequest& request) {
   run.serverPrepared = EnsureDataDirectory(normalised.serverDirectory);
   run.redirectionPrepared = EnsureDataDirectory(normalised.newRedirection);
   // A current redirection without files holds no data to move.
-  run.source = !normalised.currentRedirection.empty() && TreeHasFiles(normalised.currentRedirection)
+  run.source = !normalised.currentRedirection.empty() && HoldsFiles(normalised.currentRedirection)
                    ? normalised.currentRedirection
                    : normalised.installDirectory;
   run.target =
@@ -115,7 +128,11 @@ void MoveData(ConfigurationRun& run) {
       run.source == run.target) {
     return;
   }
-  if (TreeHasFiles(run.target) && !BackupDirectory(run.target, run.target)) {
+  // A target that cannot be listed may hold files that need their backup.
+  std::string unread;
+  const Found holdsFiles = TreeHasFiles(run.target, &unread);
+  if (holdsFiles == Found::kUnknown ||
+      (holdsFiles == Found::kThere && !BackupDirectory(run.target, run.target))) {
     run.failure = "File backup of \"" + run.target + "\" failed.";
     return;
   }

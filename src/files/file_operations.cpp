@@ -12,7 +12,12 @@ namespace {
 bool HasAllFiles(const std::string& dir, std::initializer_list<const char*> names) {
   const std::string base = WithTrailingBackslash(dir);
   for (const char* name : names) {
-    if (!IsFile(base + name)) {
+    const Found found = IsFile(base + name);
+    // Taken for "not there", a look that failed could change which way the data go.
+    if (found == Found::kUnknown) {
+      RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", base + name));
+    }
+    if (found == Found::kNotThere) {
       return false;
     }
   }
@@ -48,8 +53,11 @@ bool EnsureDataDirectory(const std::string& dir) {
     return true;
   }
   const std::string data = DataDirectoryOf(dir);
-  if (IsDirectory(dir) && IsDirectory(data)) {
-    return true;
+  const Found found = IsDirectory(dir);
+  const Found dataFound = found == Found::kThere ? IsDirectory(data) : found;
+  if (dataFound != Found::kNotThere) {
+    // One that cannot be looked at counts as not prepared: the report names it.
+    return dataFound == Found::kThere;
   }
   try {
     return MakeDirectoryPath(data);
@@ -60,9 +68,10 @@ bool EnsureDataDirectory(const std::string& dir) {
 
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing) {
   unsigned attributes = 0;
-  return CopyFileWhole(
-      source, target, existing,
-      ReadAttributes(target, &attributes) ? std::optional<unsigned>(attributes) : std::nullopt);
+  const Found found = ReadAttributes(target, &attributes);
+  return found != Found::kUnknown &&
+         CopyFileWhole(source, target, existing,
+                       found == Found::kThere ? std::optional<unsigned>(attributes) : std::nullopt);
 }
 
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing,
@@ -89,8 +98,9 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
       return true;
     }
     unsigned attributes = 0;
-    verdict = !found && ReadAttributes(target, &attributes) ? VerdictOn(attributes, existing)
-                                                            : Verdict::kRefused;
+    verdict = !found && ReadAttributes(target, &attributes) == Found::kThere
+                  ? VerdictOn(attributes, existing)
+                  : Verdict::kRefused;
     if (verdict == Verdict::kCopy && PlaceCopy(&copy, target, true)) {
       return true;
     }
@@ -102,10 +112,11 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
 
 bool CopyOneFile(const std::string& source, const std::string& target, ExistingFile existing) {
   const std::string directory = ParentDirectoryOf(target);
-  if (!IsDirectory(directory)) {
+  const Found found = IsDirectory(directory);
+  if (found == Found::kNotThere) {
     MakeDirectoryPath(directory);
   }
-  return CopyFileWhole(source, target, existing);
+  return found != Found::kUnknown && CopyFileWhole(source, target, existing);
 }
 
 bool MakeDirectoryPath(const std::string& path) {
@@ -113,8 +124,9 @@ bool MakeDirectoryPath(const std::string& path) {
     RaiseFailure(kInOutError, "Unable to create directory");
   }
   const std::string directory = WithoutTrailingBackslash(path);
-  if (directory.size() < 3 || IsDirectory(directory)) {
-    return true;
+  const Found found = directory.size() < 3 ? Found::kThere : IsDirectory(directory);
+  if (found != Found::kNotThere) {
+    return found == Found::kThere;
   }
   const std::string parent = ParentPathOf(directory);
   if (parent == directory) {
@@ -126,7 +138,7 @@ bool MakeDirectoryPath(const std::string& path) {
   }
   // Another process may have made it since the test above.
   return (DiskChangeAllowed("CreateDirectoryA", directory) && CreateDirectoryA(directory)) ||
-         IsDirectory(directory);
+         IsDirectory(directory) == Found::kThere;
 }
 
 }  // namespace orx

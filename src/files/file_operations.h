@@ -14,11 +14,14 @@ inline constexpr const char kSettingsFileName[] = "orx.ini";
 inline constexpr const char kClientProjectFile[] = "ClientProject.txt";
 inline constexpr const char kCategoryActivityFile[] = "CategoryActivity.txt";
 
-// True when every name of the installation marker set exists as a file in dir.
+// True when every name of the installation marker set exists as a file in dir. A look that fails
+// (otherwise than "not found") raises EFOpenError "Cannot open file %s" for that file, and so does
+// one in HasSharedFileSet.
 bool HasInstallationMarker(const std::string& dir);
 // True when "orx.ini", "Data\ClientProject.txt" and "Data\CategoryActivity.txt" all exist in dir.
 bool HasSharedFileSet(const std::string& dir);
-// True for the empty path; otherwise makes sure dir and its Data sub-directory exist.
+// True for the empty path; otherwise makes sure dir and its Data sub-directory exist. A directory
+// that cannot be looked at is a false result, here and in the copies and MakeDirectoryPath below.
 bool EnsureDataDirectory(const std::string& dir);
 // Whether a copy replaces a file that is already there.
 enum class ExistingFile { kReplace, kKeep };

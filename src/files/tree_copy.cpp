@@ -73,7 +73,11 @@ struct TargetFolder {
 // listed, or a leftover cannot be removed.
 bool OpenTargetFolder(const std::string& to, bool top,
                       const std::vector<DirectoryEntry>& sourceEntries, TargetFolder* folder) {
-  folder->made = top ? !IsDirectory(to) && MakeDirectoryPath(to)
+  const Found found = top ? IsDirectory(to) : Found::kNotThere;
+  if (found == Found::kUnknown) {
+    return false;
+  }
+  folder->made = top ? found == Found::kNotThere && MakeDirectoryPath(to)
                      : DiskChangeAllowed("CreateDirectoryA", to) && CreateDirectoryA(to);
   if (folder->made) {
     return true;
@@ -144,29 +148,31 @@ bool RemoveLeftoverTemporaries(const std::string& source, const std::string& tar
          RemoveLeftovers(sourceEntries, to, targetEntries);
 }
 
-bool TreeHasFiles(const std::string& dir) {
+Found TreeHasFiles(const std::string& dir, std::string* unread) {
   if (dir.empty()) {
-    return false;
+    return Found::kNotThere;
   }
   const std::string root = WithTrailingBackslash(dir);
   // One listing serves both questions: a file at this level answers without walking deeper.
   std::vector<DirectoryEntry> entries;
-  // A folder that cannot be read may hold anything: counting it as holding files keeps a backup
-  // from being skipped for it.
   if (ListDirectory(root + kEveryName, kWholeTreeMask, &entries) == ListingResult::kFailed) {
-    return true;
+    *unread = root;
+    return Found::kUnknown;
   }
   for (const DirectoryEntry& entry : entries) {
     if (!IsSubDirectory(entry)) {
-      return true;
+      return Found::kThere;
     }
   }
   for (const DirectoryEntry& entry : entries) {
-    if (IsSubDirectory(entry) && !IsDotEntry(entry) && TreeHasFiles(root + entry.name)) {
-      return true;
+    if (IsSubDirectory(entry) && !IsDotEntry(entry)) {
+      const Found found = TreeHasFiles(root + entry.name, unread);
+      if (found != Found::kNotThere) {
+        return found;
+      }
     }
   }
-  return false;
+  return Found::kNotThere;
 }
 
 bool BackupDirectory(const std::string& source, const std::string& parent) {

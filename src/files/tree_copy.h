@@ -22,9 +22,9 @@ bool CopyTree(const std::string& source, const std::string& target, const std::s
 // names and that the folder source does not hold (without regard to letter case). False when
 // target cannot be listed or such a file cannot be removed.
 bool RemoveLeftoverTemporaries(const std::string& source, const std::string& target);
-// True when dir or any directory below it holds an entry that is not a directory, or cannot be
-// listed (it may hold anything).
-bool TreeHasFiles(const std::string& dir);
+// kThere when dir or any directory below it holds an entry that is not a directory; kUnknown, with
+// the folder in unread, when a folder of the walk cannot be listed (it may hold anything).
+Found TreeHasFiles(const std::string& dir, std::string* unread);
 // Copies the tree under source into a new dated backup folder directly inside parent, leaving out
 // earlier backup folders. False when parent is empty or the copy fails.
 bool BackupDirectory(const std::string& source, const std::string& parent);

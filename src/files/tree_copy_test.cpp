@@ -177,17 +177,19 @@ TEST(CopyTree, AFolderThatCannotBeListedFailsTheCopyAndMayHoldFiles) {
   ScopedTempDir root;
   WriteTree(root / "src\\", {{"a.txt", "a"}, {"locked\\inside.txt", "i"}, {"open\\", ""}});
   bool copied = false;
-  bool holdsFiles = false;
+  Found holdsFiles = Found::kNotThere;
+  std::string unread;
   {
     const testing::ScopedUnlistableFolder locked(root / "src\\locked");
     if (!locked.refused()) {
       GTEST_SKIP() << "this user lists every folder (root)";
     }
     copied = CopyTree(root / "src\\", root / "dst\\", "");
-    holdsFiles = TreeHasFiles(root / "src\\open\\..\\locked");
+    holdsFiles = TreeHasFiles(root / "src\\open\\..\\locked", &unread);
   }
   EXPECT_FALSE(copied) << "the locked folder would have arrived empty";
-  EXPECT_TRUE(holdsFiles);
+  EXPECT_EQ(holdsFiles, Found::kUnknown) << "it may hold anything";
+  EXPECT_EQ(unread, root / "src\\open\\..\\locked\\");
   EXPECT_FALSE(FileExists(root / "dst\\a.txt")) << "the walk stops at the folder";
 }
 
@@ -235,15 +237,16 @@ TEST(TreeHasFiles, FindsAnyFileAtAnyDepthAndNothingInEmptyTrees) {
       {"empty directories only", {{"a\\b\\c\\", ""}, {"d\\", ""}}, false},
       {"empty directory", {}, false},
   };
+  std::string unread;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ScopedTempDir root;
     WriteTree(root.path(), row.tree);
-    EXPECT_EQ(TreeHasFiles(root.path()), row.expected);
+    EXPECT_EQ(TreeHasFiles(root.path(), &unread), row.expected ? Found::kThere : Found::kNotThere);
   }
   ScopedTempDir root;
-  EXPECT_FALSE(TreeHasFiles(""));
-  EXPECT_FALSE(TreeHasFiles(root / "missing"));
+  EXPECT_EQ(TreeHasFiles("", &unread), Found::kNotThere);
+  EXPECT_EQ(TreeHasFiles(root / "missing", &unread), Found::kNotThere);
 }
 
 LocalTime MakeTime(int year, int month, int day, int hour, int minute, int second, int ms) {

@@ -38,8 +38,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   unsigned attributes = 0;
-  const bool exists = ReadAttributes(path, &attributes);
-  if (exists && (attributes & (kAttributeDirectory | kAttributeReadOnly)) != 0) {
+  const Found found = ReadAttributes(path, &attributes);
+  const bool exists = found == Found::kThere;
+  // Without knowing whether a file is there, the save could only guess how to put its own there.
+  if (found == Found::kUnknown ||
+      (exists && (attributes & (kAttributeDirectory | kAttributeReadOnly)) != 0)) {
     RaiseCannotCreate(path);
   }
   std::string temporary;

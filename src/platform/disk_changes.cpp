@@ -6,4 +6,8 @@ bool DiskChangeAllowed(const char*, const std::string&) {
   return true;
 }
 
+bool DiskLookAllowed(const char*, const std::string&) {
+  return true;
+}
+
 }  // namespace orx

@@ -1,5 +1,6 @@
-// The one door every call that changes the disk passes: directory creation, file copy, file
-// creation, write, flush, rename, replacement, and the removal of what a stopped copy left.
+// The one door every call that changes the disk passes (directory creation, file copy, file
+// creation, write, flush, rename, replacement, and the removal of what a stopped copy left), and
+// the one every look passes (a look-up, a listing, the read of a whole file).
 #pragma once
 
 #include <string>
@@ -10,5 +11,8 @@ namespace orx {
 // a full disk would fail it. The program's own answer is always yes: it is defined alone in its
 // source file, so that a test program can link an answer of its own in its place.
 bool DiskChangeAllowed(const char* call, const std::string& path);
+// Whether the look named (with the path it looks at) may go ahead; when not, the platform fails
+// it as a share's network error would, never as "not found". Defined beside DiskChangeAllowed.
+bool DiskLookAllowed(const char* call, const std::string& path);
 
 }  // namespace orx

@@ -2,9 +2,61 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
+
+#include "base/raised_failure.h"
+#include "platform/disk_changes.h"
+#include "platform/port.h"
 
 namespace orx {
+
+namespace {
+
+void Pause(unsigned milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// A look through the door, tried again while it fails otherwise than "not found".
+template <typename Look>
+Found LookedUp(const char* call, const std::string& path, Look look) {
+  if (!DiskLookAllowed(call, path)) {
+    port::RecordRefusedLook(path);
+    return Found::kUnknown;
+  }
+  return port::Retried(
+      look, [](Found found) { return found == Found::kUnknown; }, Pause);
+}
+
+}  // namespace
+
+Found IsFile(const std::string& path) {
+  return LookedUp("IsFile", path, [&] { return port::IsFile(path); });
+}
+
+Found IsDirectory(const std::string& path) {
+  unsigned attributes = 0;
+  const Found found = ReadAttributes(path, &attributes);
+  return found == Found::kThere && (attributes & kAttributeDirectory) == 0 ? Found::kNotThere
+                                                                           : found;
+}
+
+Found ReadAttributes(const std::string& path, unsigned* attributes) {
+  return LookedUp("ReadAttributes", path, [&] { return port::ReadAttributes(path, attributes); });
+}
+
+ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
+                            std::vector<DirectoryEntry>* entries) {
+  if (!DiskLookAllowed("ListDirectory", pattern)) {
+    entries->clear();
+    port::RecordRefusedLook(pattern);
+    return ListingResult::kFailed;
+  }
+  return port::Retried([&] { return port::ListDirectory(pattern, attributeMask, entries); },
+                       [](ListingResult listed) { return listed == ListingResult::kFailed; },
+                       Pause);
+}
 
 bool PassesAttributeMask(unsigned attributes, unsigned attributeMask) {
   const unsigned excluding =
@@ -30,6 +82,26 @@ bool IsTemporaryName(const std::string& name) {
   const auto isHexDigit = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
   return name.size() == 7 && name.compare(0, 3, "~ox") == 0 &&
          std::all_of(name.begin() + 3, name.end(), isHexDigit);
+}
+
+void ReadFileBytesInto(const std::string& path, std::string* bytes) {
+  port::ReadResult read = port::ReadResult::kNotOpened;
+  if (DiskLookAllowed("ReadFileBytes", path)) {
+    read = port::Retried([&] { return port::ReadFileBytesInto(path, bytes); },
+                         [](port::ReadResult result) {
+                           return result != port::ReadResult::kRead &&
+                                  KindOfFailure(LastSystemFailure().code) != FailureKind::kNotFound;
+                         },
+                         Pause);
+  } else {
+    port::RecordRefusedLook(path);
+  }
+  if (read == port::ReadResult::kNotOpened) {
+    RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
+  }
+  if (read == port::ReadResult::kShortRead) {
+    RaiseFailure(kReadError, "Stream read error");
+  }
 }
 
 std::string ReadFileBytes(const std::string& path) {

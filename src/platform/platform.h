@@ -57,12 +57,19 @@ FailureKind KindOfFailure(unsigned code);
 // The system's own text for an error code: one line, without a line end or a closing full stop.
 std::string SystemErrorText(unsigned code);
 
-// True when a lookup of the exact name finds an entry that is not a directory.
-bool IsFile(const std::string& path);
-// True when the path's attributes can be read and carry the directory flag.
-bool IsDirectory(const std::string& path);
-// The attribute flags of an existing entry; false when there is none (or it cannot be read).
-bool ReadAttributes(const std::string& path, unsigned* attributes);
+// What a look at a name found. Only the system's "not found" (kNotFound) and a file standing where
+// the path names a folder make kNotThere; any other failure is kUnknown, never taken for absence:
+// a share that fails for a moment has not lost its files. LastSystemFailure tells why. Every look
+// passes the door of disk_changes.h, and one that fails otherwise than "not found" is tried again
+// a few times within about a tenth of a second; a look that succeeds costs nothing more.
+enum class Found { kThere, kNotThere, kUnknown };
+// kThere when a lookup of the exact name finds an entry that is not a directory; a directory there
+// is kNotThere.
+Found IsFile(const std::string& path);
+// kThere when the path's attributes can be read and carry the directory flag; a file is kNotThere.
+Found IsDirectory(const std::string& path);
+// The attribute flags of an existing entry (kThere).
+Found ReadAttributes(const std::string& path, unsigned* attributes);
 // Creates one directory level; true on success (an existing directory is a failure).
 bool CreateDirectoryA(const std::string& path);
 
@@ -95,7 +102,8 @@ enum class ListingResult { kListed, kNoDirectory, kFailed };
 // Lists the entries matching a wildcard pattern (directory + "*.*" or another mask of names) into
 // entries, in the platform's order, leaving out what the attribute mask excludes
 // (PassesAttributeMask). kListed also when nothing matches; kNoDirectory when the directory does
-// not exist; kFailed for any other error, with the entries found until then.
+// not exist (the system says "not found", or a file stands there); kFailed for any other error,
+// with the entries found until then. Passes the door and is retried as the looks above are.
 ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
                             std::vector<DirectoryEntry>* entries);
 // The entries ListDirectory finds, whatever its result.
@@ -131,7 +139,8 @@ std::string CommandLineText();
 void RememberProcessArguments(int argc, char** argv);
 
 // The whole content of a file, opened with other readers allowed and writers refused.
-// Raises EFOpenError "Cannot open file %s"; a short read raises EReadError.
+// Raises EFOpenError "Cannot open file %s"; a short read raises EReadError. Passes the door and is
+// retried as the looks above are.
 std::string ReadFileBytes(const std::string& path);
 // ReadFileBytes into bytes, replacing their content and reusing their memory, for reading many
 // files one after another without fresh memory for each.

@@ -27,6 +27,7 @@
 #include "platform/fault_names.h"
 #include "platform/full_path.h"
 #include "platform/platform.h"
+#include "platform/port.h"
 #include "platform/posix_case_lookup.h"
 #include "platform/unix_path.h"
 #include "platform/wildcard.h"
@@ -241,16 +242,30 @@ std::string SystemErrorText(unsigned code) {
 
 // ---- Existence, creation, copy ------------------------------------------------------------------
 
-bool IsFile(const std::string& path) {
-  std::string native;
-  struct stat info;
-  return Locate(path, &native, &info) && !S_ISDIR(info.st_mode);
+namespace {
+
+// What the look at path that has just failed found: nothing, or nothing certain. The failure is
+// recorded.
+Found Absence(const std::string& path) {
+  Failed(path);
+  return KindOfFailure(static_cast<unsigned>(errno)) == FailureKind::kNotFound ? Found::kNotThere
+                                                                               : Found::kUnknown;
 }
 
-bool IsDirectory(const std::string& path) {
+}  // namespace
+
+Found port::IsFile(const std::string& path) {
   std::string native;
   struct stat info;
-  return Locate(path, &native, &info) && S_ISDIR(info.st_mode);
+  if (!Locate(path, &native, &info)) {
+    return Absence(path);
+  }
+  return S_ISDIR(info.st_mode) ? Found::kNotThere : Found::kThere;
+}
+
+void port::RecordRefusedLook(const std::string& path) {
+  errno = EIO;
+  Failed(path);
 }
 
 bool CreateDirectoryA(const std::string& path) {
@@ -265,17 +280,17 @@ bool CreateDirectoryA(const std::string& path) {
   return true;
 }
 
-bool ReadAttributes(const std::string& path, unsigned* attributes) {
+Found port::ReadAttributes(const std::string& path, unsigned* attributes) {
   std::string native;
   struct stat info;
   if (!Locate(path, &native, &info)) {
-    return false;
+    return Absence(path);
   }
   *attributes = S_ISDIR(info.st_mode) ? kAttributeDirectory : kAttributeArchive;
   if (!IsWritableByOwner(info)) {
     *attributes |= kAttributeReadOnly;
   }
-  return true;
+  return Found::kThere;
 }
 
 NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open) {
@@ -370,8 +385,8 @@ bool RemoveFile(const std::string& path) {
   return (!native.empty() && ::unlink(native.c_str()) == 0) || Failed(path);
 }
 
-ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
-                            std::vector<DirectoryEntry>* entries) {
+ListingResult port::ListDirectory(const std::string& pattern, unsigned attributeMask,
+                                  std::vector<DirectoryEntry>* entries) {
   entries->clear();
   const std::string native = NativeOf(pattern);
   const std::string::size_type slash = native.rfind('/');
@@ -532,24 +547,27 @@ void RememberProcessArguments(int argc, char** argv) {
 
 // ---- Files as a whole --------------------------------------------------------------------------
 
-void ReadFileBytesInto(const std::string& path, std::string* bytes) {
+port::ReadResult port::ReadFileBytesInto(const std::string& path, std::string* bytes) {
   // POSIX has no share modes: other writers cannot be refused here.
   const std::string native = NativeLocation(path);
   FileDescriptor file(native.empty() ? -1 : ::open(native.c_str(), O_RDONLY));
   struct stat info;
   if (!file.valid() || ::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
-    if (file.valid() && S_ISDIR(info.st_mode)) {
+    if (native.empty()) {
+      errno = ENOENT;
+    } else if (file.valid() && S_ISDIR(info.st_mode)) {
       errno = EISDIR;
     }
     Failed(path);
-    RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
+    return ReadResult::kNotOpened;
   }
   bytes->resize(static_cast<std::string::size_type>(info.st_size));
   const ssize_t got = ReadUpTo(file.get(), &(*bytes)[0], bytes->size());
   if (got < 0 || static_cast<std::string::size_type>(got) != bytes->size()) {
     Failed(path);
-    RaiseFailure(kReadError, "Stream read error");
+    return ReadResult::kShortRead;
   }
+  return ReadResult::kRead;
 }
 
 NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {

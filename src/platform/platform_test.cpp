@@ -16,6 +16,7 @@
 
 #include "base/raised_failure.h"
 #include "failure_of.h"
+#include "platform/port.h"
 #include "test_files.h"
 
 namespace orx {
@@ -111,26 +112,66 @@ TEST_F(PlatformFiles, IsFileAndIsDirectoryTellEntriesApart) {
     bool directory;
   };
   const Row rows[] = {
-      {"file.txt", true, false}, {"folder", false, true},          {"folder\\", false, true},
-      {"missing", false, false}, {"missing\\x.txt", false, false}, {"file.txt\\x", false, false},
+      {"file.txt", true, false},        {"folder", false, true},
+      {"folder\\", false, true},        {"missing", false, false},
+      {"missing\\x.txt", false, false}, {"file.txt\\x", false, false},
+      {"file.txt\\x\\y", false, false}, {"missing\\deeper\\x", false, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.relative);
-    EXPECT_EQ(IsFile(dir_ / row.relative), row.file);
-    EXPECT_EQ(IsDirectory(dir_ / row.relative), row.directory);
+    // A missing entry, or a file on the way, is not there: never a look that failed.
+    EXPECT_EQ(IsFile(dir_ / row.relative), row.file ? Found::kThere : Found::kNotThere);
+    EXPECT_EQ(IsDirectory(dir_ / row.relative), row.directory ? Found::kThere : Found::kNotThere);
+  }
+}
+
+TEST_F(PlatformFiles, ALookThatFailsIsNeverTakenForAbsence) {
+  WriteTree(dir_.path(), {{"locked\\orx.ini", "x"}});
+  const testing::ScopedUnlistableFolder locked(dir_ / "locked");
+  if (!locked.refused()) {
+    GTEST_SKIP() << "this user reads every folder (root, or Wine)";
+  }
+  unsigned attributes = 0;
+  std::vector<DirectoryEntry> entries;
+  EXPECT_EQ(IsFile(dir_ / "locked\\orx.ini"), Found::kUnknown);
+  EXPECT_EQ(ReadAttributes(dir_ / "locked\\orx.ini", &attributes), Found::kUnknown);
+  EXPECT_EQ(KindOfFailure(LastSystemFailure().code), FailureKind::kOther);
+  EXPECT_EQ(ListDirectory(dir_ / "locked\\*.*", 63, &entries), ListingResult::kFailed);
+  EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir_ / "locked\\orx.ini"); }),
+            "EFOpenError Cannot open file " + dir_ / "locked\\orx.ini");
+}
+
+TEST(Retried, TriesAgainOnlyWhileTheLookFailsAndWithinATenthOfASecond) {
+  struct Row {
+    int failures;  // tries that fail before one succeeds
+    int tries;
+    bool succeeds;
+  };
+  const Row rows[] = {{0, 1, true}, {1, 2, true}, {3, 4, true}, {99, 4, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.failures);
+    int tries = 0;
+    unsigned paused = 0;
+    const bool succeeded =
+        port::Retried([&] { return ++tries > row.failures; }, [](bool ok) { return !ok; },
+                      [&](unsigned milliseconds) { paused += milliseconds; });
+    EXPECT_EQ(tries, row.tries);
+    EXPECT_EQ(succeeded, row.succeeds);
+    EXPECT_LE(paused, 100u);
+    EXPECT_EQ(paused == 0, row.failures == 0) << "a look that succeeds waits for nothing";
   }
 }
 
 TEST_F(PlatformFiles, CreateDirectoryMakesOneLevelOnly) {
   EXPECT_TRUE(CreateDirectoryA(dir_ / "one"));
-  EXPECT_TRUE(IsDirectory(dir_ / "one"));
+  EXPECT_EQ(IsDirectory(dir_ / "one"), Found::kThere);
   EXPECT_FALSE(CreateDirectoryA(dir_ / "one")) << "an existing directory is a failure";
   EXPECT_FALSE(CreateDirectoryA(dir_ / "two\\three"));
-  EXPECT_FALSE(IsDirectory(dir_ / "two"));
+  EXPECT_EQ(IsDirectory(dir_ / "two"), Found::kNotThere);
   for (const char* share : {"\\\\orx-no-server", "\\\\orx-no-server\\share\\"}) {
     SCOPED_TRACE(share);
     EXPECT_FALSE(CreateDirectoryA(share)) << "servers and shares are not made";
-    EXPECT_FALSE(IsDirectory(share));
+    EXPECT_NE(IsDirectory(share), Found::kThere);
   }
 }
 
@@ -261,8 +302,8 @@ TEST_F(Enumeration, EntriesCarryTheirAttributes) {
 
 TEST_F(PlatformFiles, LowerCasedPathsReachMixedCaseEntries) {
   WriteTree(dir_.path(), {{"Mixed\\Data\\File.Txt", "old"}, {"Mixed\\Other.ini", "o"}});
-  EXPECT_TRUE(IsFile(dir_ / "mixed\\data\\file.txt"));
-  EXPECT_TRUE(IsDirectory(dir_ / "MIXED\\data"));
+  EXPECT_EQ(IsFile(dir_ / "mixed\\data\\file.txt"), Found::kThere);
+  EXPECT_EQ(IsDirectory(dir_ / "MIXED\\data"), Found::kThere);
   EXPECT_EQ(ReadFileBytes(dir_ / "mixed\\data\\file.txt"), "old");
 
   WriteFileBytes(dir_ / "mixed\\data\\file.txt", "written");
@@ -297,7 +338,7 @@ TEST_F(PlatformFiles, LookupsSeeEntriesOthersMadeAfterAnEarlierLookup) {
   std::filesystem::last_write_time(
       testing::NativePath(dir_ / "Settled"),
       std::filesystem::file_time_type::clock::now() - std::chrono::seconds(30), ignored);
-  EXPECT_FALSE(IsFile(dir_ / "settled\\late.txt"));
+  EXPECT_EQ(IsFile(dir_ / "settled\\late.txt"), Found::kNotThere);
   WriteFile(dir_ / "Settled\\Late.TXT", "first");
   EXPECT_EQ(ReadFileBytes(dir_ / "settled\\late.txt"), "first");
   std::filesystem::remove(testing::NativePath(dir_ / "Settled\\Late.TXT"));
@@ -305,7 +346,7 @@ TEST_F(PlatformFiles, LookupsSeeEntriesOthersMadeAfterAnEarlierLookup) {
   EXPECT_EQ(ReadFileBytes(dir_ / "settled\\late.txt"), "second");
 
   ASSERT_TRUE(CreateDirectoryA(dir_ / "Made"));
-  EXPECT_FALSE(IsFile(dir_ / "Made\\other.txt"));
+  EXPECT_EQ(IsFile(dir_ / "Made\\other.txt"), Found::kNotThere);
   WriteFile(dir_ / "Made\\Other.Txt", "outside");
   EXPECT_EQ(ReadFileBytes(dir_ / "Made\\other.txt"), "outside");
   WriteFileBytes(dir_ / "Made\\Own.txt", "own");

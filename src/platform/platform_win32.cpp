@@ -12,6 +12,7 @@
 #include "platform/fault_names.h"
 #include "platform/name_escapes.h"
 #include "platform/platform.h"
+#include "platform/port.h"
 
 namespace orx {
 
@@ -201,6 +202,34 @@ bool Failed(const std::string& path) {
   return false;
 }
 
+// Whether path has a file, or nothing, where it names its folder: a look at it then fails with
+// "file not found" or "path not found" on Windows, but with 123 (invalid name) under Wine.
+bool NoFolderAbove(const std::string& path) {
+  std::string folder = path;
+  while (!folder.empty() && folder.back() == '\\') {
+    folder.pop_back();
+  }
+  const std::string::size_type slash = folder.rfind('\\');
+  if (slash == std::string::npos) {
+    return false;
+  }
+  folder.resize(slash + 1);
+  const DWORD attributes = GetFileAttributesW(SystemPath(folder).c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES
+             ? KindOfFailure(GetLastError()) == FailureKind::kNotFound
+             : (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// What the look at path that has just failed found: nothing, or nothing certain. The failure is
+// recorded and stays the last error.
+Found Absence(const std::string& path) {
+  Failed(path);
+  const DWORD code = GetLastError();
+  const bool absent = KindOfFailure(code) == FailureKind::kNotFound || NoFolderAbove(path);
+  SetLastError(code);
+  return absent ? Found::kNotThere : Found::kUnknown;
+}
+
 LONG WINAPI ReportFault(EXCEPTION_POINTERS* pointers) {
   if (faultReporter == nullptr || IsDebuggerPresent()) {
     return EXCEPTION_CONTINUE_SEARCH;
@@ -262,27 +291,27 @@ std::string SystemErrorText(unsigned code) {
   return Narrowed(wide.c_str(), wide.size());
 }
 
-bool IsFile(const std::string& path) {
+Found port::IsFile(const std::string& path) {
   WIN32_FIND_DATAW data;
   FindHandle find{FindFirstFileW(SystemPath(path).c_str(), &data)};
   if (find.handle == INVALID_HANDLE_VALUE) {
-    return Failed(path);
+    return Absence(path);
   }
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? Found::kThere : Found::kNotThere;
 }
 
-bool IsDirectory(const std::string& path) {
-  unsigned attributes = 0;
-  return ReadAttributes(path, &attributes) && (attributes & kAttributeDirectory) != 0;
-}
-
-bool ReadAttributes(const std::string& path, unsigned* attributes) {
+Found port::ReadAttributes(const std::string& path, unsigned* attributes) {
   const DWORD found = GetFileAttributesW(SystemPath(path).c_str());
   if (found == INVALID_FILE_ATTRIBUTES) {
-    return Failed(path);
+    return Absence(path);
   }
   *attributes = found & 63u;
-  return true;
+  return Found::kThere;
+}
+
+void port::RecordRefusedLook(const std::string& path) {
+  SetLastError(ERROR_UNEXP_NET_ERR);
+  Failed(path);
 }
 
 bool CreateDirectoryA(const std::string& path) {
@@ -380,27 +409,20 @@ bool RemoveFile(const std::string& path) {
          Failed(path);
 }
 
-ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
-                            std::vector<DirectoryEntry>* entries) {
+ListingResult port::ListDirectory(const std::string& pattern, unsigned attributeMask,
+                                  std::vector<DirectoryEntry>* entries) {
   entries->clear();
   WIN32_FIND_DATAW data;
   FindHandle find{FindFirstFileW(SystemPath(pattern).c_str(), &data)};
   if (find.handle == INVALID_HANDLE_VALUE) {
-    Failed(pattern);
-    switch (GetLastError()) {
-      case ERROR_FILE_NOT_FOUND:
-      case ERROR_NO_MORE_FILES:
-        return ListingResult::kListed;
-      case ERROR_PATH_NOT_FOUND:
-        return ListingResult::kNoDirectory;
-      default: {
-        // A file where the folder should be comes back as one of several errors (Windows and
-        // Wine differ): only a folder that is there is one that could not be listed.
-        const std::string::size_type slash = pattern.rfind('\\');
-        const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
-        return IsDirectory(folder) ? ListingResult::kFailed : ListingResult::kNoDirectory;
-      }
+    const bool noMatch = GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (noMatch || GetLastError() == ERROR_NO_MORE_FILES) {
+      return ListingResult::kListed;
     }
+    // A file where the folder should be comes back as one of several errors (Windows and Wine
+    // differ): only a folder that is there, or cannot be looked at, could not be listed.
+    return Absence(pattern) == Found::kNotThere ? ListingResult::kNoDirectory
+                                                : ListingResult::kFailed;
   }
   do {
     const unsigned attributes = data.dwFileAttributes & 63u;
@@ -503,17 +525,17 @@ std::string CommandLineText() {
 
 void RememberProcessArguments(int, char**) {}
 
-void ReadFileBytesInto(const std::string& path, std::string* bytes) {
+port::ReadResult port::ReadFileBytesInto(const std::string& path, std::string* bytes) {
   FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
     Failed(path);
-    RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
+    return ReadResult::kNotOpened;
   }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.handle, &size)) {
     Failed(path);
-    RaiseFailure(kReadError, "Stream read error");
+    return ReadResult::kShortRead;
   }
   bytes->resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t got = 0;
@@ -523,10 +545,11 @@ void ReadFileBytesInto(const std::string& path, std::string* bytes) {
     DWORD read = 0;
     if (!ReadFile(file.handle, &(*bytes)[got], chunk, &read, nullptr) || read == 0) {
       Failed(path);
-      RaiseFailure(kReadError, "Stream read error");
+      return ReadResult::kShortRead;
     }
     got += read;
   }
+  return ReadResult::kRead;
 }
 
 NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {

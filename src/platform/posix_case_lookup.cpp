@@ -220,16 +220,21 @@ std::string ResolvedCase(const std::string& native) {
 
 // The native path of a program path, found as the file system spells it; fills info and tells
 // whether the entry exists. The exact spelling costs one stat; only a miss walks directories.
+// After false, errno is ENOENT or ENOTDIR when nothing is there, another error when the look
+// failed.
 bool Locate(const std::string& path, std::string* native, struct stat* info) {
   *native = UnixPathOf(path);
   if (StatOf(*native, info)) {
     return true;
   }
-  if (errno != ENOENT && errno != ENOTDIR) {
+  // A path the port cannot map names nothing.
+  const int error = native->empty() ? ENOENT : errno;
+  if (error != ENOENT && error != ENOTDIR) {
     return false;
   }
   const std::string resolved = ResolvedCase(*native);
   if (resolved == *native) {
+    errno = error;  // what the exact spelling found, not what the search for another one met
     return false;
   }
   *native = resolved;

@@ -9,7 +9,8 @@
 namespace orx {
 
 // The native path of a program path as the file system spells it; fills info and tells whether
-// the entry exists. The exact spelling costs one stat; only a miss reads directories.
+// the entry exists. The exact spelling costs one stat; only a miss reads directories. After false,
+// errno is ENOENT or ENOTDIR when nothing is there, another error when the look failed.
 bool Locate(const std::string& path, std::string* native, struct stat* info);
 // Locate's native path alone: the existing entry's spelling, or the path as given.
 std::string NativeLocation(const std::string& path);

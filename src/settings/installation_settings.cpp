@@ -1,6 +1,7 @@
 #include "settings/installation_settings.h"
 
 #include "base/paths.h"
+#include "base/raised_failure.h"
 #include "files/file_operations.h"
 #include "files/text.h"
 #include "platform/platform.h"
@@ -24,11 +25,14 @@ SettingsDocument OpenEffectiveSettings(const std::string& installDirectory) {
   if (redirection.empty()) {
     return local;
   }
+  // A redirected file that cannot be looked at ends the run: taking the local file instead would
+  // write the keys to a file that is not in force.
   const std::string redirected = SettingsFileOf(redirection);
-  if (!IsFile(redirected)) {
-    return local;
+  const Found found = IsFile(redirected);
+  if (found == Found::kUnknown) {
+    RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", redirected));
   }
-  return OpenSettingsDocument(redirected);
+  return found == Found::kThere ? OpenSettingsDocument(redirected) : local;
 }
 
 std::string ReadRedirection(const std::string& installDirectory) {

@@ -24,7 +24,8 @@ std::string NormalisedRedirectionOf(const SettingsDocument& document);
 
 // The installation's effective settings: the redirection directory's settings file when the
 // installation's own file names a redirection that holds one, else the installation's own file.
-// Raises EFOpenError "Cannot open file %s" for a file that exists but cannot be read.
+// Raises EFOpenError "Cannot open file %s" for a file that exists but cannot be read, or that
+// cannot be looked at.
 SettingsDocument OpenEffectiveSettings(const std::string& installDirectory);
 // The normalised redirection of the installation directory's own settings file; empty when none.
 std::string ReadRedirection(const std::string& installDirectory);

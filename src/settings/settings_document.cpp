@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/integer.h"
+#include "base/raised_failure.h"
 #include "files/whole_files.h"
 #include "platform/platform.h"
 
@@ -145,7 +146,12 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
 }
 
 SettingsDocument OpenSettingsDocument(const std::string& fileName) {
-  if (fileName.empty() || !IsFile(fileName)) {
+  // Only a file that is not there loads as empty: one that cannot be looked at might be saved over.
+  const Found found = fileName.empty() ? Found::kNotThere : IsFile(fileName);
+  if (found == Found::kUnknown) {
+    RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", fileName));
+  }
+  if (found == Found::kNotThere) {
     return SettingsDocument(fileName);
   }
   return SettingsDocumentFromText(fileName, ReadFileBytes(fileName));

@@ -71,7 +71,7 @@ class SettingsDocument {
 // first "[...]" header are dropped).
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes);
 // Loads the file when it exists as a file, else gives an empty document. Raises EFOpenError
-// "Cannot open file %s" when the file exists but cannot be read.
+// "Cannot open file %s" when the file exists but cannot be read, or cannot be looked at.
 SettingsDocument OpenSettingsDocument(const std::string& fileName);
 
 }  // namespace orx
