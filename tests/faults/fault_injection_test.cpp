@@ -1,6 +1,7 @@
 // Whole configuration runs in which one disk-changing platform call fails, for every such call in
-// turn: nothing that was on disk before may be lost, no settings file may be half written, no
-// temporary file may stay, and a run with a failed step must not report success.
+// turn, and then one look (look-up, listing, read) with a network error, for every look in turn:
+// nothing that was on disk before may be lost, no settings file may be half written, no temporary
+// file may stay, and a run with a failed step must not report success.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,12 +39,22 @@ struct Scenario {
   std::string name;
   Tree before;                         // relative to the sandbox
   std::vector<std::string> arguments;  // relative directories, completed with the sandbox
+  bool failLooks;                      // whether its looks fail in turn too
 };
+
+// The calls a run fails one of in turn: the test program's variables for them.
+struct Door {
+  const char* failAt;
+  const char* countFile;
+  const char* calls;
+};
+const Door kChanges{"ORX_FAIL_AT", "ORX_COUNT_FILE", "disk-changing calls"};
+const Door kLooks{"ORX_FAIL_LOOK_AT", "ORX_LOOK_COUNT_FILE", "looks"};
 
 struct Outcome {
   ProgramResult result;
   long calls = 0;
-  std::vector<std::string> trace;  // one "Call path" per disk-changing call
+  std::vector<std::string> trace;  // one "Call path" per call of the door
 };
 
 // Sets an environment variable for the programs started after it; the empty value removes it.
@@ -153,11 +164,11 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     WriteTree(Root(), tree);
   }
 
-  Outcome Run(const Scenario& scenario, long failAt) const {
+  Outcome Run(const Scenario& scenario, const Door& door, long failAt) const {
     const std::string countFile = temp_.path() + "count.txt";
     std::filesystem::remove(NativePath(countFile));
-    SetVariable("ORX_FAIL_AT", std::to_string(failAt));
-    SetVariable("ORX_COUNT_FILE", NativePath(countFile));
+    SetVariable(door.failAt, std::to_string(failAt));
+    SetVariable(door.countFile, NativePath(countFile));
     std::vector<std::string> arguments;
     for (const std::string& argument : scenario.arguments) {
       arguments.push_back(argument.size() > 2 ? argument.substr(0, 2) + Root() + argument.substr(2)
@@ -168,8 +179,8 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     options.appData = temp_.path() + "appdata";
     Outcome outcome;
     outcome.result = RunProgram(arguments, options);
-    SetVariable("ORX_FAIL_AT", "");
-    SetVariable("ORX_COUNT_FILE", "");
+    SetVariable(door.failAt, "");
+    SetVariable(door.countFile, "");
     if (FileExists(countFile)) {
       std::istringstream lines(ReadFile(countFile));
       std::string line;
@@ -184,9 +195,9 @@ class FaultInjection : public ::testing::TestWithParam<int> {
 
   // Checks one run with call k failing; answers how it ended: 'f' failure report, 'x' failure
   // text.
-  char CheckRun(const Scenario& scenario, const Tree& cleanAfter, long k) {
+  char CheckRun(const Scenario& scenario, const Tree& cleanAfter, const Door& door, long k) {
     LayOut(scenario.before);
-    const Outcome outcome = Run(scenario, k);
+    const Outcome outcome = Run(scenario, door, k);
     const Tree after = ReadTree(Root());
 
     // Every file that was there is still in its place or has its bytes in a backup; a settings
@@ -253,7 +264,8 @@ std::vector<Scenario> Scenarios() {
   return {
       {"first setup",
        Replaced(Installation("inst\\", kLocalSettings), {{"server\\", ""}, {"redir\\", ""}}),
-       {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"}},
+       {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"},
+       true},
       {"move between redirections",
        Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kLocalSettings)),
                 {{"new\\orx.ini", "[Setup]\r\nVersion=2\r\n"},
@@ -261,17 +273,20 @@ std::vector<Scenario> Scenarios() {
                  {"new\\Data\\2024-01.txt", "2024-01-02;Other;1\r\n"},
                  {"new\\Data\\2023-12.txt", "2023-12-01;Acme;3\r\n"},
                  {"server\\", ""}}),
-       {"/vinst\\", "/sserver\\", "/rnew\\", "/d", "/a"}},
+       {"/vinst\\", "/sserver\\", "/rnew\\", "/d", "/a"},
+       true},
       {"removal of a redirection",
        Replaced(Replaced(Installation("inst\\", "R old"), Installation("old\\", kLocalSettings)),
                 {{"inst\\Data\\2024-01.txt", "2024-01-02;Acme;8\r\n"},
                  {"old\\Data\\2024-03.txt", "2024-03-04;Bolt;5\r\n"}}),
-       {"/vinst\\"}},
+       {"/vinst\\"},
+       true},
       {"rerun of a move stopped by force",
        Replaced(Installation("inst\\", kLocalSettings), {{"server\\", ""},
                                                          {"redir\\Data\\~ox1A2B", "2024-01-03;Ac"},
                                                          {"redir\\~ox2B3C", "[Setup]\r\nVer"}}),
-       {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"}},
+       {"/vinst\\", "/sserver\\", "/rredir\\", "/d", "/a"},
+       false},
   };
 }
 
@@ -284,25 +299,31 @@ TEST_P(FaultInjection, NoFailedCallLosesDataOrReportsSuccess) {
   }
   SCOPED_TRACE(scenario.name);
 
-  LayOut(scenario.before);
-  const Outcome clean = Run(scenario, 0);
-  ASSERT_EQ(clean.result.exitStatus, 0) << clean.result.output;
-  ASSERT_EQ(clean.result.output.compare(kBanner.size(), kConfigured.size(), kConfigured), 0)
-      << clean.result.output;
-  ASSERT_GT(clean.calls, 0);
-  ASSERT_EQ(clean.trace.size(), static_cast<std::size_t>(clean.calls));
-  const Tree cleanAfter = ReadTree(Root());
+  for (const Door* door : {&kChanges, &kLooks}) {
+    if (door == &kLooks && !scenario.failLooks) {
+      continue;
+    }
+    SCOPED_TRACE(door->calls);
+    LayOut(scenario.before);
+    const Outcome clean = Run(scenario, *door, 0);
+    ASSERT_EQ(clean.result.exitStatus, 0) << clean.result.output;
+    ASSERT_EQ(clean.result.output.compare(kBanner.size(), kConfigured.size(), kConfigured), 0)
+        << clean.result.output;
+    ASSERT_GT(clean.calls, 0);
+    ASSERT_EQ(clean.trace.size(), static_cast<std::size_t>(clean.calls));
+    const Tree cleanAfter = ReadTree(Root());
 
-  std::map<char, int> endings;
-  for (long k = 1; k <= clean.calls; ++k) {
-    const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
-    SCOPED_TRACE("failing call " + std::to_string(k) + " of " + std::to_string(clean.calls) + ": " +
-                 call);
-    ++endings[CheckRun(scenario, cleanAfter, k)];
+    std::map<char, int> endings;
+    for (long k = 1; k <= clean.calls; ++k) {
+      const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
+      SCOPED_TRACE("failing call " + std::to_string(k) + " of " + std::to_string(clean.calls) +
+                   ": " + call);
+      ++endings[CheckRun(scenario, cleanAfter, *door, k)];
+    }
+    std::cout << "[ faults   ] " << scenario.name << ": " << clean.calls << " " << door->calls
+              << ", " << clean.calls + 1 << " runs; failure report " << endings['f']
+              << ", failure text " << endings['x'] << "\n";
   }
-  std::cout << "[ faults   ] " << scenario.name << ": " << clean.calls << " injection points, "
-            << clean.calls + 1 << " runs; failure report " << endings['f'] << ", failure text "
-            << endings['x'] << "\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultInjection, ::testing::Values(0, 1, 2, 3));

@@ -28,3 +28,26 @@ bool DiskChangeAllowed(const char* call, const std::string& path) {
 }
 
 }  // namespace orx
+
+namespace orx {
+
+// The same for every look (look-up, listing, read of a whole file), counted on their own:
+// ORX_FAIL_LOOK_AT names the look that fails, ORX_LOOK_COUNT_FILE receives their count and trace.
+bool DiskLookAllowed(const char* call, const std::string& path) {
+  static const long failAt =
+      std::atol(std::getenv("ORX_FAIL_LOOK_AT") ? std::getenv("ORX_FAIL_LOOK_AT") : "0");
+  static long calls = 0;
+  static std::string trace;
+  ++calls;
+  trace += std::string(call) + ' ' + path + '\n';
+  if (const char* name = std::getenv("ORX_LOOK_COUNT_FILE")) {
+    if (std::FILE* file = std::fopen(name, "wb")) {
+      const std::string text = std::to_string(calls) + "\n" + trace;
+      std::fwrite(text.data(), 1, text.size(), file);
+      std::fclose(file);
+    }
+  }
+  return calls != failAt;
+}
+
+}  // namespace orx
