@@ -57,11 +57,12 @@ FailureKind KindOfFailure(unsigned code);
 // The system's own text for an error code: one line, without a line end or a closing full stop.
 std::string SystemErrorText(unsigned code);
 
-// What a look at a name found. Only the system's "not found" (kNotFound) and a file standing where
-// the path names a folder make kNotThere; any other failure is kUnknown, never taken for absence:
-// a share that fails for a moment has not lost its files. LastSystemFailure tells why. Every look
-// passes the door of disk_changes.h, and one that fails otherwise than "not found" is tried again
-// a few times within about a tenth of a second; a look that succeeds costs nothing more.
+// What a look at a name found. Only the system's "not found" (kNotFound), a file standing where
+// the path names a folder and a name Windows refuses as such make kNotThere; any other failure is
+// kUnknown, never taken for absence: a share that fails for a moment has not lost its files.
+// LastSystemFailure tells why. Every look passes the door of disk_changes.h, and one that fails
+// otherwise than "not found" is tried again a few times within about a tenth of a second; a look
+// that succeeds costs nothing more.
 enum class Found { kThere, kNotThere, kUnknown };
 // kThere when a lookup of the exact name finds an entry that is not a directory; a directory there
 // is kNotThere.

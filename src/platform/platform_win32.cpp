@@ -220,12 +220,14 @@ bool NoFolderAbove(const std::string& path) {
              : (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// What the look at path that has just failed found: nothing, or nothing certain. The failure is
-// recorded and stays the last error.
+// What the look at path that has just failed found: nothing, or nothing certain. A name Windows
+// refuses (123: control characters, say) names nothing either. The failure is recorded and stays
+// the last error.
 Found Absence(const std::string& path) {
   Failed(path);
   const DWORD code = GetLastError();
-  const bool absent = KindOfFailure(code) == FailureKind::kNotFound || NoFolderAbove(path);
+  const bool absent = KindOfFailure(code) == FailureKind::kNotFound || code == ERROR_INVALID_NAME ||
+                      NoFolderAbove(path);
   SetLastError(code);
   return absent ? Found::kNotThere : Found::kUnknown;
 }
