@@ -1,10 +1,10 @@
 #include "console/options.h"
 
+#include "base/name_escapes.h"
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "files/file_operations.h"
 #include "files/text.h"
-#include "platform/name_escapes.h"
 #include "platform/platform.h"
 
 namespace orx {

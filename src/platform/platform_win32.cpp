@@ -8,9 +8,10 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/name_escapes.h"
+#include "base/paths.h"
 #include "base/raised_failure.h"
 #include "platform/fault_names.h"
-#include "platform/name_escapes.h"
 #include "platform/platform.h"
 
 namespace orx {
@@ -347,9 +348,9 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
       default: {
         // A file where the folder should be comes back as one of several errors (Windows and
         // Wine differ): only a folder that is there is one that could not be listed.
-        const std::string::size_type slash = pattern.rfind('\\');
-        const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
-        return IsDirectory(folder) ? ListingResult::kFailed : ListingResult::kNoDirectory;
+        const std::string folder = ParentPathOf(pattern);
+        return IsDirectory(folder.empty() ? "." : folder) ? ListingResult::kFailed
+                                                          : ListingResult::kNoDirectory;
       }
     }
   }
@@ -392,6 +393,17 @@ std::string TextOfUnits(const std::u16string& units) {
 std::u16string UnitsOfText(const std::string& text) {
   const std::wstring wide = Widened(text);
   return std::u16string(wide.begin(), wide.end());
+}
+
+std::vector<LeadByteRange> LeadByteRanges() {
+  std::vector<LeadByteRange> ranges;
+  CPINFO info;
+  if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2) {
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+      ranges.push_back(LeadByteRange{info.LeadByte[i], info.LeadByte[i + 1]});
+    }
+  }
+  return ranges;
 }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
@@ -549,7 +561,7 @@ std::string ModuleFileName() {
   char buffer[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
   const std::string path(buffer, length < MAX_PATH ? length : 0);
-  const std::string::size_type at = path.find_last_of("\\/:");
+  const std::string::size_type at = FindLastCharacterOf(path, "\\/:");
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 
