@@ -1,24 +1,26 @@
 #include "base/paths.h"
 
+#include "base/characters.h"
+
 namespace orx {
 
 namespace {
 
 std::string::size_type LastDelimiter(const std::string& path) {
-  return path.find_last_of("\\:");
+  return FindLastCharacterOf(path, "\\:");
 }
 
 }  // namespace
 
 std::string WithTrailingBackslash(const std::string& path) {
-  if (path.empty() || path.back() == '\\') {
+  if (path.empty() || EndsWithCharacter(path, '\\')) {
     return path;
   }
   return path + '\\';
 }
 
 std::string WithoutTrailingBackslash(const std::string& path) {
-  if (!path.empty() && path.back() == '\\') {
+  if (EndsWithCharacter(path, '\\')) {
     return path.substr(0, path.size() - 1);
   }
   return path;
@@ -48,12 +50,12 @@ std::string ParentPathOf(const std::string& path) {
 }
 
 std::string ParentDirectoryOf(const std::string& path) {
-  std::string parent = ParentPathOf(path);
-  const std::string::size_type last = parent.size();
-  if (last > 1 && parent[last - 1] == '\\' && parent[last - 2] != ':' && parent[last - 2] != '\\') {
-    parent.pop_back();
+  const std::string parent = ParentPathOf(path);
+  if (parent.size() < 2 || !EndsWithCharacter(parent, '\\')) {
+    return parent;
   }
-  return parent;
+  const std::string before = parent.substr(0, parent.size() - 1);
+  return EndsWithCharacter(before, ':') || EndsWithCharacter(before, '\\') ? parent : before;
 }
 
 bool HasDrivePrefix(const std::string& path) {

@@ -1,4 +1,6 @@
-// Path conventions: 8-bit texts with backslash separators, a drive prefix ending in a colon.
+// Path conventions: 8-bit texts with backslash separators, a drive prefix ending in a colon. Each
+// rule goes by characters (characters.h): the trail byte 0x5C of a double-byte character is no
+// backslash.
 #pragma once
 
 #include <string>

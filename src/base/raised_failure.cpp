@@ -1,7 +1,5 @@
 #include "base/raised_failure.h"
 
-#include "platform/platform.h"
-
 #if defined(_MSC_VER)
 #include <intrin.h>
 #pragma intrinsic(_ReturnAddress)
@@ -15,7 +13,7 @@
 namespace orx {
 
 ORX_NOINLINE void RaiseFailure(const char* kind, const std::string& message) {
-  throw RaisedFailure(kind, message, CodeOffsetOf(ORX_RETURN_ADDRESS()));
+  throw RaisedFailure(kind, message, ORX_RETURN_ADDRESS());
 }
 
 std::string MessageWithName(const char* format, const std::string& name) {

@@ -1,7 +1,6 @@
 // The program's one failure type for what no operation handles: raised at the edge, caught by main.
 #pragma once
 
-#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -20,17 +19,17 @@ inline constexpr const char kGeneralError[] = "Exception";
 // A failure that ends the run through the entry's default failure handling.
 class RaisedFailure : public std::runtime_error {
  public:
-  RaisedFailure(std::string kind, const std::string& message, std::uint32_t codeOffset)
-      : std::runtime_error(message), kind_(std::move(kind)), codeOffset_(codeOffset) {}
+  RaisedFailure(std::string kind, const std::string& message, const void* codeAddress)
+      : std::runtime_error(message), kind_(std::move(kind)), codeAddress_(codeAddress) {}
 
   // One word naming the kind of failure ("EFOpenError", ...).
   const std::string& kind() const { return kind_; }
-  // Offset from the module's image base of the code that raised the failure.
-  std::uint32_t codeOffset() const { return codeOffset_; }
+  // Address of the code that raised the failure; the entry shows it as an offset in the module.
+  const void* codeAddress() const { return codeAddress_; }
 
  private:
   std::string kind_;
-  std::uint32_t codeOffset_;
+  const void* codeAddress_;
 };
 
 // Throws a RaisedFailure whose code location is the instruction after the call to this function,

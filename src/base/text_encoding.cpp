@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/name_escapes.h"
+#include "base/name_escapes.h"
 
 namespace orx {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/name_escapes.h"
+#include "base/name_escapes.h"
 
 namespace orx {
 namespace {

@@ -1,6 +1,7 @@
 #include "console/command_line.h"
 
-#include "platform/name_escapes.h"
+#include "base/characters.h"
+#include "base/name_escapes.h"
 
 namespace orx {
 
@@ -18,10 +19,10 @@ bool IsBlankAt(const std::string& text, std::size_t at) {
   return code >= 1 && code <= 32 && !EscapeStartsAt(text, at);
 }
 
-// Appends the character at text[*at], a whole escape or one byte, unless the token is too full
-// for it; false then.
+// Appends the character at text[*at], a whole escape or a whole character, unless the token is
+// too full for it; false then.
 bool TakeCharacter(const std::string& text, std::size_t* at, std::string* token) {
-  const std::size_t length = EscapeStartsAt(text, *at) ? kEscapeLength : 1;
+  const std::size_t length = EscapeStartsAt(text, *at) ? kEscapeLength : CharacterLength(text, *at);
   if (token->size() + length > kMaximumArgumentLength) {
     return false;
   }

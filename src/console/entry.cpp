@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <new>
 
-#include "base/console_output.h"
 #include "base/raised_failure.h"
 #include "console/command_line.h"
 #include "console/options.h"
 #include "engine/configuration.h"
+#include "engine/console_output.h"
 #include "platform/platform.h"
 #include "version.h"
 
@@ -98,6 +98,7 @@ std::string FailureText(const std::string& kind, const std::string& module, std:
 
 int RunProgram(int argc, char** argv) {
   RememberProcessArguments(argc, argv);
+  UseLeadBytes(LeadByteRanges());
   InstallFaultHandler(ReportFault);
   try {
     const std::string rule = RuleLine(ProgramTitle());
@@ -111,7 +112,7 @@ int RunProgram(int argc, char** argv) {
       RunConfiguration(ParseOptions(arguments));
     }
   } catch (const RaisedFailure& failure) {
-    WriteFailure(failure.kind(), failure.codeOffset(), failure.what());
+    WriteFailure(failure.kind(), CodeOffsetOf(failure.codeAddress()), failure.what());
     return 1;
   } catch (const std::bad_alloc&) {
     WriteFailure(kOutOfMemory, EntryOffset(), "Out of memory");

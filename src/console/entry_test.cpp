@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/raised_failure.h"
+#include "platform/platform.h"
 
 namespace orx {
 namespace {
@@ -42,7 +43,7 @@ TEST(Entry, RaisedFailureCarriesKindMessageAndTheRaisingLocation) {
   } catch (const RaisedFailure& failure) {
     EXPECT_EQ(failure.kind(), "EFOpenError");
     EXPECT_STREQ(failure.what(), "Cannot open file x.ini");
-    EXPECT_NE(failure.codeOffset(), 0u);
+    EXPECT_NE(CodeOffsetOf(failure.codeAddress()), 0u);
   }
 }
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "base/name_escapes.h"
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "files/file_operations.h"
 #include "files/text.h"
-#include "platform/name_escapes.h"
 #include "platform/platform.h"
 
 namespace orx {

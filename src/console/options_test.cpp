@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/name_escapes.h"
 #include "base/paths.h"
 #include "failure_of.h"
-#include "platform/name_escapes.h"
 #include "test_files.h"
 
 #ifdef _WIN32

@@ -1,6 +1,6 @@
 #include "engine/report.h"
 
-#include "base/console_output.h"
+#include "engine/console_output.h"
 #include "files/text.h"
 
 namespace orx {

@@ -1,23 +1,14 @@
 #include "files/text.h"
 
+#include "base/name_escapes.h"
 #include "files/whole_files.h"
-#include "platform/name_escapes.h"
 #include "platform/platform.h"
 
 namespace orx {
 
-std::string LowerCase(const std::string& text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return result;
-}
-
 namespace {
 
+// Below 33: never the trail byte of a character (those are 0x40 and up).
 bool IsTrimmed(char c) {
   return static_cast<unsigned char>(c) < 33;
 }

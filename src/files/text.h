@@ -1,9 +1,10 @@
-// Text operations: lower-casing, trimming, and files read and written as lists of lines.
+// Text operations: trimming, and files read and written as lists of lines.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "base/characters.h"  // LowerCase
 #include "base/text_encoding.h"
 
 namespace orx {
@@ -11,8 +12,6 @@ namespace orx {
 // An ordered list of text lines, each without its line break.
 using TextLines = std::vector<std::string>;
 
-// Changes only the letters A to Z to a to z.
-std::string LowerCase(const std::string& text);
 // Removes characters with codes below 33 from both ends.
 std::string Trim(const std::string& text);
 

@@ -1,15 +1,17 @@
 #include "files/tree_copy.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
+#include "base/characters.h"
+#include "base/name_escapes.h"
 #include "base/paths.h"
 #include "files/file_operations.h"
 #include "files/text.h"
 #include "platform/disk_changes.h"
-#include "platform/name_escapes.h"
 
 namespace orx {
 
@@ -206,7 +208,9 @@ bool IsBackupFolderName(const std::string& prefix, const std::string& path) {
     return false;
   }
   const std::string rest = name.substr(lowerPrefix.size());
-  if (rest.size() < kStampLength) {
+  // A double-byte character's trail byte may look like the stamp's brackets: the stamp has none.
+  if (rest.size() < kStampLength ||
+      std::any_of(rest.begin(), rest.begin() + kStampLength, IsLeadByte)) {
     return false;
   }
   // Positions counted from 1, as in the stamp's layout.

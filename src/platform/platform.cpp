@@ -1,6 +1,8 @@
 // Platform rules that are the same on every port.
 #include "platform/platform.h"
 
+#include "base/paths.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -72,10 +74,9 @@ std::vector<DirectoryEntry> EnumerateDirectory(const std::string& pattern, unsig
 
 std::string TemporaryNameBeside(const std::string& path) {
   static unsigned counter = ProcessNumber() * 2654435761u;
-  const std::string::size_type at = path.find_last_of("\\:");
   char name[8];
   std::snprintf(name, sizeof(name), "~ox%04X", (++counter) & 0xFFFFu);
-  return (at == std::string::npos ? std::string() : path.substr(0, at + 1)) + name;
+  return ParentPathOf(path) + name;
 }
 
 bool IsTemporaryName(const std::string& name) {

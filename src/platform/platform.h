@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/characters.h"
+
 namespace orx {
 
 // Attribute flags of a directory entry, with the values Windows gives them.
@@ -124,6 +126,10 @@ LocalTime LocalNow();
 std::string TextOfUnits(const std::u16string& units);
 // The UTF-16 units of a program text: its characters, and each escape as its unit.
 std::u16string UnitsOfText(const std::string& text);
+
+// The lead bytes of the code page the program's text is in (GetCPInfo's ranges on Windows; none
+// for UTF-8 and the single-byte code pages), for UseLeadBytes.
+std::vector<LeadByteRange> LeadByteRanges();
 
 // Case-insensitive equality under the user's default locale.
 bool EqualIgnoringCase(const std::string& a, const std::string& b);

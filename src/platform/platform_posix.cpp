@@ -506,6 +506,10 @@ std::u16string UnitsOfText(const std::string& text) {
   return UnitsOfEscapedUtf8(text);
 }
 
+std::vector<LeadByteRange> LeadByteRanges() {
+  return {};  // UTF-8: no byte of a character below 0x80 ever stands for ASCII
+}
+
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
   return EqualCaseFolded(a, b);
 }

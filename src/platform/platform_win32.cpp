@@ -8,9 +8,10 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/name_escapes.h"
+#include "base/paths.h"
 #include "base/raised_failure.h"
 #include "platform/fault_names.h"
-#include "platform/name_escapes.h"
 #include "platform/platform.h"
 #include "platform/port.h"
 
@@ -468,6 +469,17 @@ std::u16string UnitsOfText(const std::string& text) {
   return std::u16string(wide.begin(), wide.end());
 }
 
+std::vector<LeadByteRange> LeadByteRanges() {
+  std::vector<LeadByteRange> ranges;
+  CPINFO info;
+  if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2) {
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+      ranges.push_back(LeadByteRange{info.LeadByte[i], info.LeadByte[i + 1]});
+    }
+  }
+  return ranges;
+}
+
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
   if (a.empty() && b.empty()) {
     return true;
@@ -629,7 +641,7 @@ std::string ModuleFileName() {
   char buffer[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
   const std::string path(buffer, length < MAX_PATH ? length : 0);
-  const std::string::size_type at = path.find_last_of("\\/:");
+  const std::string::size_type at = FindLastCharacterOf(path, "\\/:");
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/name_escapes.h"
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "failure_of.h"
-#include "platform/name_escapes.h"
 #include "test_files.h"
 
 namespace orx {

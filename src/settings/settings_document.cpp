@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/characters.h"
 #include "base/integer.h"
 #include "base/raised_failure.h"
 #include "files/whole_files.h"
@@ -13,7 +14,7 @@ namespace orx {
 namespace {
 
 bool IsHeader(const std::string& line) {
-  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+  return line.size() >= 2 && line.front() == '[' && EndsWithCharacter(line, ']');
 }
 
 // True when line is a key line whose name (the text before its first "=") equals key.

@@ -1,4 +1,4 @@
-#include "platform/name_escapes.h"
+#include "base/name_escapes.h"
 
 #include <gtest/gtest.h>
 

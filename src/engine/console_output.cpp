@@ -1,9 +1,9 @@
-#include "base/console_output.h"
+#include "engine/console_output.h"
 
 #include <cstddef>
 
+#include "base/name_escapes.h"
 #include "base/raised_failure.h"
-#include "platform/name_escapes.h"
 #include "platform/platform.h"
 
 namespace orx {
