@@ -7,6 +7,7 @@
 
 #include "base/paths.h"
 #include "files/file_operations.h"
+#include "files/sharing_waits.h"
 #include "files/text.h"
 #include "platform/disk_changes.h"
 #include "platform/name_escapes.h"
@@ -48,7 +49,8 @@ bool RemoveLeftovers(const std::vector<DirectoryEntry>& sourceEntries, const std
     if (!IsSubDirectory(entry) && IsTemporaryName(entry.name) &&
         !HoldsName(sourceEntries, entry.name)) {
       const std::string path = target + entry.name;
-      if (!DiskChangeAllowed("RemoveFile", path) || !RemoveFile(path)) {
+      if (!DiskChangeAllowed("RemoveFile", path) ||
+          !WaitingOutSharing(path, [&] { return RemoveFile(path); })) {
         return false;
       }
     }

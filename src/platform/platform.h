@@ -108,6 +108,10 @@ bool PassesAttributeMask(unsigned attributes, unsigned attributeMask);
 std::string ExpandPath(const std::string& path);
 // The current local time.
 LocalTime LocalNow();
+// Milliseconds on a clock that never goes back, from an arbitrary start.
+std::uint64_t SteadyMilliseconds();
+// Lets the given milliseconds pass before returning.
+void PauseFor(unsigned milliseconds);
 
 // The program's 8-bit text of UTF-16 units: on Windows in the ANSI code page, on POSIX in UTF-8.
 // A unit the text cannot spell exactly, and U+0001, becomes an escape (name_escapes.h), so that

@@ -433,6 +433,14 @@ LocalTime LocalNow() {
                    now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+std::uint64_t SteadyMilliseconds() {
+  return GetTickCount64();
+}
+
+void PauseFor(unsigned milliseconds) {
+  Sleep(milliseconds);
+}
+
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
 
 std::string TextOfUnits(const std::u16string& units) {
