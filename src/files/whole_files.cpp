@@ -1,6 +1,7 @@
 #include "files/whole_files.h"
 
 #include "base/raised_failure.h"
+#include "files/sharing_waits.h"
 #include "platform/disk_changes.h"
 #include "platform/platform.h"
 
@@ -23,23 +24,32 @@ bool WriteAndClose(WritableFile* file, const std::string& path, const std::strin
   return written && flushed && closed;
 }
 
-}  // namespace
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  WritableFile file;
-  if (!DiskChangeAllowed("CreateFileForWriting", path) ||
-      CreateFileForWriting(path, false, &file) != NewFileResult::kMade) {
-    RaiseCannotCreate(path);
-  }
-  if (!WriteAndClose(&file, path, bytes, false)) {
-    RaiseFailure(kWriteError, "Stream write error");
-  }
+bool RemoveWaiting(const std::string& path) {
+  return WaitingOutSharing(path, [&] { return RemoveFile(path); });
 }
 
-void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+// Whether the file still holds exactly the bytes expected; a file that cannot be read does not.
+bool StillHolds(const std::string& path, const std::string& expected) {
+  std::string bytes;
+  try {
+    ReadFileBytesWaiting(path, &bytes);
+  } catch (const RaisedFailure&) {
+    return false;
+  }
+  return bytes == expected;
+}
+
+// Writes the bytes beside path and puts them in its place: replacing the file that exists (only
+// one holding expected bytes when they are given), or taking a free name without replacing when
+// expected says the file is absent.
+void Replace(const std::string& path, const std::string& bytes,
+             const std::optional<std::string>* expected) {
   unsigned attributes = 0;
   const bool exists = ReadAttributes(path, &attributes);
-  if (exists && (attributes & (kAttributeDirectory | kAttributeReadOnly)) != 0) {
+  const bool mustBeAbsent = expected != nullptr && !expected->has_value();
+  if ((exists &&
+       (mustBeAbsent || (attributes & (kAttributeDirectory | kAttributeReadOnly)) != 0)) ||
+      (!exists && expected != nullptr && !mustBeAbsent)) {
     RaiseCannotCreate(path);
   }
   std::string temporary;
@@ -55,16 +65,50 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
     RaiseCannotCreate(path);
   }
   if (!WriteAndClose(&file, temporary, bytes, true)) {
-    RemoveFile(temporary);
+    RemoveWaiting(temporary);
     RaiseFailure(kWriteError, "Stream write error");
   }
-  const bool replaced =
-      DiskChangeAllowed("ReplaceWithFile", path) &&
-      (exists ? ReplaceWithFile(path, temporary) : RenameFile(temporary, path, true));
-  if (!replaced) {
-    RemoveFile(temporary);
+  if (exists && expected != nullptr && !StillHolds(path, **expected)) {
+    RemoveWaiting(temporary);
     RaiseCannotCreate(path);
   }
+  if (!exists) {
+    const bool placed = DiskChangeAllowed("ReplaceWithFile", path) && WaitingOutSharing(path, [&] {
+                          return RenameFile(temporary, path, expected == nullptr);
+                        });
+    if (!placed) {
+      RemoveWaiting(temporary);
+      RaiseCannotCreate(path);
+    }
+    return;
+  }
+  if (!DiskChangeAllowed("ReplaceWithFile", path) ||
+      !WaitingOutSharing(path, [&] { return ReplaceWithFile(path, temporary); })) {
+    RemoveWaiting(temporary);
+    RaiseCannotCreate(path);
+  }
+}
+
+}  // namespace
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  WritableFile file;
+  if (!DiskChangeAllowed("CreateFileForWriting", path) ||
+      CreateFileForWriting(path, false, &file) != NewFileResult::kMade) {
+    RaiseCannotCreate(path);
+  }
+  if (!WriteAndClose(&file, path, bytes, false)) {
+    RaiseFailure(kWriteError, "Stream write error");
+  }
+}
+
+void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+  Replace(path, bytes, nullptr);
+}
+
+void ReplaceKnownFileBytes(const std::string& path, const std::string& bytes,
+                           const std::optional<std::string>& expected) {
+  Replace(path, bytes, &expected);
 }
 
 }  // namespace orx

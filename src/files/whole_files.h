@@ -1,6 +1,7 @@
 // Files written as a whole: created anew, or replaced through a file written beside them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace orx {
@@ -12,5 +13,10 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // are flushed to disk, and the temporary file then takes the file's place. On failure the old file
 // is untouched and no temporary file remains; the failures raised are those of WriteFileBytes.
 void ReplaceFileBytes(const std::string& path, const std::string& bytes);
+// ReplaceFileBytes only while the file is as the caller last knew it: absent when expected is
+// nullopt, else holding exactly those bytes. Otherwise raises EFCreateError "Cannot create file
+// %s" and leaves the file as it is.
+void ReplaceKnownFileBytes(const std::string& path, const std::string& bytes,
+                           const std::optional<std::string>& expected);
 
 }  // namespace orx

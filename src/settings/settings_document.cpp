@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/integer.h"
+#include "files/sharing_waits.h"
 #include "files/whole_files.h"
 #include "platform/platform.h"
 
@@ -39,8 +40,11 @@ auto FindSectionIn(Sections& sections, const std::string& section) {
 }  // namespace
 
 SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSection> sections,
-                                   TextEncoding encoding)
-    : fileName_(std::move(fileName)), sections_(std::move(sections)), encoding_(encoding) {}
+                                   TextEncoding encoding, std::optional<std::string> onDisk)
+    : fileName_(std::move(fileName)),
+      sections_(std::move(sections)),
+      encoding_(encoding),
+      onDisk_(std::move(onDisk)) {}
 
 std::vector<SettingsSection>::iterator SettingsDocument::FindSection(const std::string& section) {
   return FindSectionIn(sections_, section);
@@ -124,8 +128,10 @@ std::string SettingsDocument::Text() const {
   return FileBytesOfText(JoinTextLines(lines), encoding_);
 }
 
-void SettingsDocument::Save() const {
-  ReplaceFileBytes(fileName_, Text());
+void SettingsDocument::Save() {
+  std::string text = Text();
+  ReplaceKnownFileBytes(fileName_, text, onDisk_);
+  onDisk_ = std::move(text);
 }
 
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes) {
@@ -141,14 +147,16 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
       sections.back().lines.push_back(std::move(line));
     }
   }
-  return SettingsDocument(fileName, std::move(sections), encoding);
+  return SettingsDocument(fileName, std::move(sections), encoding, bytes);
 }
 
 SettingsDocument OpenSettingsDocument(const std::string& fileName) {
   if (fileName.empty() || !IsFile(fileName)) {
     return SettingsDocument(fileName);
   }
-  return SettingsDocumentFromText(fileName, ReadFileBytes(fileName));
+  std::string bytes;
+  ReadFileBytesWaiting(fileName, &bytes);
+  return SettingsDocumentFromText(fileName, bytes);
 }
 
 }  // namespace orx
