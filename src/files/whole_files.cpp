@@ -24,8 +24,23 @@ bool WriteAndClose(WritableFile* file, const std::string& path, const std::strin
   return written && flushed && closed;
 }
 
+// True when a look finds no entry of that name; a look that fails for another recorded reason
+// tells nothing. (The POSIX port records no miss of a look.)
+bool IsGone(const std::string& path) {
+  unsigned attributes = 0;
+  if (ReadAttributes(path, &attributes)) {
+    return false;
+  }
+  const SystemFailure failure = LastSystemFailure();
+  return failure.path != path || KindOfFailure(failure.code) == FailureKind::kNotFound;
+}
+
 bool RemoveWaiting(const std::string& path) {
   return WaitingOutSharing(path, [&] { return RemoveFile(path); });
+}
+
+bool RenameWaiting(const std::string& from, const std::string& to) {
+  return WaitingOutSharing(to, [&] { return RenameFile(from, to, false); });
 }
 
 // Whether the file still holds exactly the bytes expected; a file that cannot be read does not.
@@ -37,6 +52,26 @@ bool StillHolds(const std::string& path, const std::string& expected) {
     return false;
   }
   return bytes == expected;
+}
+
+// After a replace that failed, whatever it left of the three names: the target (old, or new once
+// the replacement has moved), the replacement (new) and the backup (old). A target gone missing
+// gets the old file back where the backup holds it, else the new one. The other names are removed
+// only once the target is whole under its name. True when the target holds the new bytes.
+bool PutBackAfterReplace(const std::string& path, const std::string& replacement,
+                         const std::string& backup) {
+  bool fresh = false;
+  if (IsGone(path)) {
+    fresh = !(!IsGone(backup) && RenameWaiting(backup, path)) && RenameWaiting(replacement, path);
+  } else {
+    fresh = IsGone(replacement);
+  }
+  unsigned attributes = 0;
+  if (ReadAttributes(path, &attributes)) {
+    RemoveWaiting(replacement);
+    RemoveWaiting(backup);
+  }
+  return fresh;
 }
 
 // Writes the bytes beside path and puts them in its place: replacing the file that exists (only
@@ -82,9 +117,17 @@ void Replace(const std::string& path, const std::string& bytes,
     }
     return;
   }
-  if (!DiskChangeAllowed("ReplaceWithFile", path) ||
-      !WaitingOutSharing(path, [&] { return ReplaceWithFile(path, temporary); })) {
-    RemoveWaiting(temporary);
+  std::string backup = TemporaryNameBeside(path);
+  for (int attempt = 0; attempt < 64 && !IsGone(backup); ++attempt) {
+    backup = TemporaryNameBeside(path);
+  }
+  ReplacementNamesAre(temporary, backup);
+  if (DiskChangeAllowed("ReplaceWithFile", path) &&
+      WaitingOutSharing(path, [&] { return ReplaceWithFile(path, temporary, backup); })) {
+    RemoveWaiting(backup);
+    return;
+  }
+  if (!PutBackAfterReplace(path, temporary, backup)) {
     RaiseCannotCreate(path);
   }
 }

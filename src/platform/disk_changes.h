@@ -10,5 +10,9 @@ namespace orx {
 // a full disk would fail it. The program's own answer is always yes: it is defined alone in its
 // source file, so that a test program can link an answer of its own in its place.
 bool DiskChangeAllowed(const char* call, const std::string& path);
+// Told, before a "ReplaceWithFile" call passes the door, the two names beside its target that the
+// replace uses: the new file, and the backup the old one passes through. The program's own answer
+// ignores them; a test answer may leave the disk as a replace stopped half-way would.
+void ReplacementNamesAre(const std::string& replacement, const std::string& backup);
 
 }  // namespace orx

@@ -156,7 +156,11 @@ bool FlushFile(const WritableFile& file);
 // Closes the file, whatever happened before; true when the close reported no error.
 bool CloseFile(WritableFile* file);
 // Gives replacement the name of target in one step, keeping target's attributes; target exists.
-bool ReplaceWithFile(const std::string& target, const std::string& replacement);
+// Where that takes more than one step (Windows), the old file passes through backup, a name beside
+// target that does not exist, so that a replace stopped half-way leaves only these three names; on
+// success backup may hold the old file. True on success.
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string& backup);
 
 // A number of this process, for names that others running at once should not pick.
 unsigned ProcessNumber();

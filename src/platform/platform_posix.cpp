@@ -601,7 +601,9 @@ bool CloseFile(WritableFile* file) {
   return closed;
 }
 
-bool ReplaceWithFile(const std::string& target, const std::string& replacement) {
+// A rename replaces in one step: no backup is needed.
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string&) {
   std::string native;
   struct stat targetInfo;
   const std::string replacementNative = NativeLocation(replacement);

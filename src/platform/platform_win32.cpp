@@ -563,11 +563,14 @@ bool CloseFile(WritableFile* file) {
   return closed;
 }
 
-bool ReplaceWithFile(const std::string& target, const std::string& replacement) {
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string& backup) {
   // ReplaceFileW keeps the old file's attributes and security. Wine refuses relative names there
-  // (error 267), so both are given in full.
+  // (error 267), so all are given in full. Without a backup name the old file would pass through
+  // a name of the system's choosing (Wine leaves an empty rf*.tmp after a failure).
   return ReplaceFileW(SystemPath(target, true).c_str(), SystemPath(replacement, true).c_str(),
-                      nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0 ||
+                      SystemPath(backup, true).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                      nullptr) != 0 ||
          Failed(target);
 }
 
