@@ -1,5 +1,7 @@
 #include "engine/configuration.h"
 
+#include <utility>
+
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "engine/report.h"
@@ -17,7 +19,11 @@ namespace {
 
 // The working values of one Configure: the normalised request and what its phases found and did.
 struct ConfigurationRun {
+  explicit ConfigurationRun(SettingsDocument settings) : installSettings(std::move(settings)) {}
+
   ConfigurationRequest request;
+  // The install directory's own settings file, as the run last read or wrote it.
+  SettingsDocument installSettings;
   bool serverPrepared = false;
   bool redirectionPrepared = false;
   std::string source;    // where the user's data live before the run
@@ -88,8 +94,8 @@ ConfigurationRequest NormalisedRequest(ConfigurationRequest request) {
 
 // Makes the Data directories of the server and of the new redirection, and chooses where the data
 // come from and go to. It runs before the checks, so a run that fails one may leave them made.
-ConfigurationRun Prepare(const ConfigurationRequest& request) {
-  ConfigurationRun run;
+ConfigurationRun Prepare(const ConfigurationRequest& request, SettingsDocument installSettings) {
+  ConfigurationRun run(std::move(installSettings));
   run.request = NormalisedRequest(request);
   const ConfigurationRequest& normalised = run.request;
   run.serverPrepared = EnsureDataDirectory(normalised.serverDirectory);
@@ -149,21 +155,36 @@ void MoveData(ConfigurationRun& run) {
     run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
     return;
   }
+  if (run.target == run.request.installDirectory) {
+    // The copy has just replaced the install directory's own settings file.
+    run.installSettings = OpenSettingsDocument(run.installSettings.fileName());
+  }
   run.copiedTo = run.target;
+}
+
+// WriteRedirection in directory's own settings file; the install directory's goes through the
+// run's document of it.
+void WriteRedirectionIn(ConfigurationRun& run, const std::string& directory,
+                        const std::string& redirection) {
+  if (directory == run.request.installDirectory) {
+    WriteRedirection(run.installSettings, redirection);
+  } else {
+    WriteRedirection(directory, redirection);
+  }
 }
 
 // Removes Redirect from the source's and the target's own settings files, then sets it in the
 // install directory's to the new redirection, or removes it there too.
-void RecordRedirection(const ConfigurationRun& run) {
+void RecordRedirection(ConfigurationRun& run) {
   const ConfigurationRequest& request = run.request;
   // A redirection is recorded only once both directories are prepared (and the data moved).
   if (!run.failure.empty() || !run.BothPrepared() ||
       (request.newRedirection.empty() && request.currentRedirection.empty())) {
     return;
   }
-  WriteRedirection(run.source, "");
-  WriteRedirection(run.target, "");
-  WriteRedirection(request.installDirectory,
+  WriteRedirectionIn(run, run.source, "");
+  WriteRedirectionIn(run, run.target, "");
+  WriteRedirection(run.installSettings,
                    request.newRedirection.empty() ? std::string() : run.target);
 }
 
@@ -204,7 +225,7 @@ void WriteServerSettings(ConfigurationRun& run) {
   if (!run.failure.empty() || !run.BothPrepared()) {
     return;
   }
-  SettingsDocument settings = OpenEffectiveSettings(run.request.installDirectory);
+  SettingsDocument settings = EffectiveSettingsOf(run.installSettings);
   if (run.request.copySharedFiles && !CopySharedFiles(run.source, run.request.serverDirectory)) {
     run.failure = "Could not copy shared data files to server location";
   }
@@ -249,22 +270,26 @@ void RunConfiguration(const Options& options) {
   ConfigurationRequest request;
   request.installDirectory = options.installDirectory;
   request.serverDirectory = options.serverDirectory;
-  request.currentRedirection = ReadRedirection(options.installDirectory);
+  // Read once, under the name the run saves it by.
+  SettingsDocument installSettings =
+      OpenSettingsDocument(SettingsFileOf(Normalised(options.installDirectory)));
+  request.currentRedirection = NormalisedRedirectionOf(installSettings);
   request.newRedirection = options.redirectionDirectory;
   request.copySharedFiles = options.copySharedFiles && !HasSharedFileSet(options.serverDirectory) &&
                             HasSharedFileSet(options.installDirectory);
   request.userAdministratorRights = options.userAdministratorRights;
   request.administratorOnlyRights = options.administratorOnlyRights;
   request.copyData = DecideCopyData(options, request.currentRedirection);
-  const ConfigurationOutcome outcome = Configure(request);
+  const ConfigurationOutcome outcome = Configure(request, std::move(installSettings));
   ShowResult(outcome.failureText, outcome.successText);
 }
 
 // The phases run in this order because each reads what the ones before wrote. Once a failure is
 // found the later phases change nothing, apart from the server keys that follow a failed
 // shared-file copy.
-ConfigurationOutcome Configure(const ConfigurationRequest& request) {
-  ConfigurationRun run = Prepare(request);
+ConfigurationOutcome Configure(const ConfigurationRequest& request,
+                               SettingsDocument installSettings) {
+  ConfigurationRun run = Prepare(request, std::move(installSettings));
   run.failure = Check(run.request);
   MoveData(run);
   RecordRedirection(run);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "settings/settings_document.h"
+
 namespace orx {
 
 // The switches of a configuration run, as the command line gave them.
@@ -38,7 +40,12 @@ struct ConfigurationOutcome {
 // Decides on shared files and data from the switches and the disk, configures and prints the
 // report.
 void RunConfiguration(const Options& options);
-// Applies one configuration to the disk and composes its report.
-ConfigurationOutcome Configure(const ConfigurationRequest& request);
+// Applies one configuration to the disk and composes its report. installSettings is the install
+// directory's own settings file (under its normalised name) as the request's current redirection
+// was read from it: every save of that file in the run replaces only what the run read or wrote,
+// so that of two runs on one installation at once the second fails rather than report a
+// redirection that is not in force.
+ConfigurationOutcome Configure(const ConfigurationRequest& request,
+                               SettingsDocument installSettings);
 
 }  // namespace orx

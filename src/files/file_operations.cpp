@@ -2,6 +2,7 @@
 
 #include "base/paths.h"
 #include "base/raised_failure.h"
+#include "files/sharing_waits.h"
 #include "platform/disk_changes.h"
 #include "platform/platform.h"
 
@@ -84,8 +85,13 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
   NewFileResult made = NewFileResult::kNameTaken;
   for (int attempt = 0; attempt < 64 && made == NewFileResult::kNameTaken; ++attempt) {
     const std::string temporary = TemporaryNameBeside(target);
-    made = DiskChangeAllowed("CopyToNewFile", temporary) ? CopyToNewFile(source, temporary, &copy)
-                                                         : NewFileResult::kFailed;
+    made = NewFileResult::kFailed;
+    if (DiskChangeAllowed("CopyToNewFile", temporary)) {
+      WaitingOutSharing(source, [&] {
+        made = CopyToNewFile(source, temporary, &copy);
+        return made != NewFileResult::kFailed;
+      });
+    }
   }
   if (made != NewFileResult::kMade) {
     return false;
@@ -94,14 +100,17 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
     // Where nothing was found the name is taken without replacing: an entry that has appeared
     // since (placed by another process, or a name that differs only in letter case) is judged
     // first, like one that was found.
-    if (PlaceCopy(&copy, target, found.has_value())) {
+    const auto place = [&](bool replace) {
+      return WaitingOutSharing(target, [&] { return PlaceCopy(&copy, target, replace); });
+    };
+    if (place(found.has_value())) {
       return true;
     }
     unsigned attributes = 0;
     verdict = !found && ReadAttributes(target, &attributes) == Found::kThere
                   ? VerdictOn(attributes, existing)
                   : Verdict::kRefused;
-    if (verdict == Verdict::kCopy && PlaceCopy(&copy, target, true)) {
+    if (verdict == Verdict::kCopy && place(true)) {
       return true;
     }
   }

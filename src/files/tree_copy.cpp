@@ -10,6 +10,7 @@
 #include "base/name_escapes.h"
 #include "base/paths.h"
 #include "files/file_operations.h"
+#include "files/sharing_waits.h"
 #include "files/text.h"
 #include "platform/disk_changes.h"
 
@@ -50,7 +51,8 @@ bool RemoveLeftovers(const std::vector<DirectoryEntry>& sourceEntries, const std
     if (!IsSubDirectory(entry) && IsTemporaryName(entry.name) &&
         !HoldsName(sourceEntries, entry.name)) {
       const std::string path = target + entry.name;
-      if (!DiskChangeAllowed("RemoveFile", path) || !RemoveFile(path)) {
+      if (!DiskChangeAllowed("RemoveFile", path) ||
+          !WaitingOutSharing(path, [&] { return RemoveFile(path); })) {
         return false;
       }
     }

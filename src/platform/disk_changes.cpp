@@ -9,5 +9,6 @@ bool DiskChangeAllowed(const char*, const std::string&) {
 bool DiskLookAllowed(const char*, const std::string&) {
   return true;
 }
+void ReplacementNamesAre(const std::string&, const std::string&) {}
 
 }  // namespace orx

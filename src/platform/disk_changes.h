@@ -14,5 +14,9 @@ bool DiskChangeAllowed(const char* call, const std::string& path);
 // Whether the look named (with the path it looks at) may go ahead; when not, the platform fails
 // it as a share's network error would, never as "not found". Defined beside DiskChangeAllowed.
 bool DiskLookAllowed(const char* call, const std::string& path);
+// Told, before a "ReplaceWithFile" call passes the door, the two names beside its target that the
+// replace uses: the new file, and the backup the old one passes through. The program's own answer
+// ignores them; a test answer may leave the disk as a replace stopped half-way would.
+void ReplacementNamesAre(const std::string& replacement, const std::string& backup);
 
 }  // namespace orx

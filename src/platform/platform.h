@@ -119,6 +119,10 @@ bool PassesAttributeMask(unsigned attributes, unsigned attributeMask);
 std::string ExpandPath(const std::string& path);
 // The current local time.
 LocalTime LocalNow();
+// Milliseconds on a clock that never goes back, from an arbitrary start.
+std::uint64_t SteadyMilliseconds();
+// Lets the given milliseconds pass before returning.
+void PauseFor(unsigned milliseconds);
 
 // The program's 8-bit text of UTF-16 units: on Windows in the ANSI code page, on POSIX in UTF-8.
 // A unit the text cannot spell exactly, and U+0001, becomes an escape (name_escapes.h), so that
@@ -168,7 +172,11 @@ bool FlushFile(const WritableFile& file);
 // Closes the file, whatever happened before; true when the close reported no error.
 bool CloseFile(WritableFile* file);
 // Gives replacement the name of target in one step, keeping target's attributes; target exists.
-bool ReplaceWithFile(const std::string& target, const std::string& replacement);
+// Where that takes more than one step (Windows), the old file passes through backup, a name beside
+// target that does not exist, so that a replace stopped half-way leaves only these three names; on
+// success backup may hold the old file. True on success.
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string& backup);
 
 // A number of this process, for names that others running at once should not pick.
 unsigned ProcessNumber();

@@ -497,6 +497,20 @@ LocalTime LocalNow() {
   return time;
 }
 
+std::uint64_t SteadyMilliseconds() {
+  struct timespec now;
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+         static_cast<std::uint64_t>(now.tv_nsec / 1000000);
+}
+
+void PauseFor(unsigned milliseconds) {
+  struct timespec pause = {static_cast<time_t>(milliseconds / 1000),
+                           static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
+}
+
 // The host's own names are UTF-8: the program's text is UTF-8 too.
 std::string TextOfUnits(const std::u16string& units) {
   return EscapedUtf8OfUnits(units);
@@ -609,7 +623,9 @@ bool CloseFile(WritableFile* file) {
   return closed;
 }
 
-bool ReplaceWithFile(const std::string& target, const std::string& replacement) {
+// A rename replaces in one step: no backup is needed.
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string&) {
   std::string native;
   struct stat targetInfo;
   const std::string replacementNative = NativeLocation(replacement);

@@ -458,6 +458,14 @@ LocalTime LocalNow() {
                    now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+std::uint64_t SteadyMilliseconds() {
+  return GetTickCount64();
+}
+
+void PauseFor(unsigned milliseconds) {
+  Sleep(milliseconds);
+}
+
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
 
 std::string TextOfUnits(const std::u16string& units) {
@@ -592,11 +600,14 @@ bool CloseFile(WritableFile* file) {
   return closed;
 }
 
-bool ReplaceWithFile(const std::string& target, const std::string& replacement) {
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string& backup) {
   // ReplaceFileW keeps the old file's attributes and security. Wine refuses relative names there
-  // (error 267), so both are given in full.
+  // (error 267), so all are given in full. Without a backup name the old file would pass through
+  // a name of the system's choosing (Wine leaves an empty rf*.tmp after a failure).
   return ReplaceFileW(SystemPath(target, true).c_str(), SystemPath(replacement, true).c_str(),
-                      nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0 ||
+                      SystemPath(backup, true).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                      nullptr) != 0 ||
          Failed(target);
 }
 

@@ -20,7 +20,10 @@ std::string NormalisedRedirectionOf(const SettingsDocument& document) {
 }
 
 SettingsDocument OpenEffectiveSettings(const std::string& installDirectory) {
-  SettingsDocument local = OpenSettingsDocument(SettingsFileOf(installDirectory));
+  return EffectiveSettingsOf(OpenSettingsDocument(SettingsFileOf(installDirectory)));
+}
+
+SettingsDocument EffectiveSettingsOf(const SettingsDocument& local) {
   const std::string redirection = NormalisedRedirectionOf(local);
   if (redirection.empty()) {
     return local;
@@ -41,6 +44,10 @@ std::string ReadRedirection(const std::string& installDirectory) {
 
 void WriteRedirection(const std::string& directory, const std::string& redirectionDirectory) {
   SettingsDocument document = OpenSettingsDocument(SettingsFileOf(directory));
+  WriteRedirection(document, redirectionDirectory);
+}
+
+void WriteRedirection(SettingsDocument& document, const std::string& redirectionDirectory) {
   if (!redirectionDirectory.empty()) {
     document.WriteText(kSetupSection, kRedirectKey, WithoutTrailingBackslash(redirectionDirectory));
   } else {

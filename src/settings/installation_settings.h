@@ -27,12 +27,16 @@ std::string NormalisedRedirectionOf(const SettingsDocument& document);
 // Raises EFOpenError "Cannot open file %s" for a file that exists but cannot be read, or that
 // cannot be looked at.
 SettingsDocument OpenEffectiveSettings(const std::string& installDirectory);
+// OpenEffectiveSettings from the installation's own settings document, as already loaded.
+SettingsDocument EffectiveSettingsOf(const SettingsDocument& local);
 // The normalised redirection of the installation directory's own settings file; empty when none.
 std::string ReadRedirection(const std::string& installDirectory);
 // Sets (non-empty redirectionDirectory, stored without its trailing backslash) or removes the
 // redirection in directory's own settings file, and always saves that file. Raises the failures of
 // OpenSettingsDocument and SettingsDocument::Save.
 void WriteRedirection(const std::string& directory, const std::string& redirectionDirectory);
+// The same in a settings document already loaded, which is then saved.
+void WriteRedirection(SettingsDocument& document, const std::string& redirectionDirectory);
 // Removes the key from the first section named section, and that section too when no stored line
 // at all is left in it. Does not save.
 void RemoveKeyAndPrune(SettingsDocument& document, const std::string& section,

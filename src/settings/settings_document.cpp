@@ -6,6 +6,7 @@
 #include "base/characters.h"
 #include "base/integer.h"
 #include "base/raised_failure.h"
+#include "files/sharing_waits.h"
 #include "files/whole_files.h"
 #include "platform/platform.h"
 
@@ -41,8 +42,11 @@ auto FindSectionIn(Sections& sections, const std::string& section) {
 }  // namespace
 
 SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSection> sections,
-                                   TextEncoding encoding)
-    : fileName_(std::move(fileName)), sections_(std::move(sections)), encoding_(encoding) {}
+                                   TextEncoding encoding, std::optional<std::string> onDisk)
+    : fileName_(std::move(fileName)),
+      sections_(std::move(sections)),
+      encoding_(encoding),
+      onDisk_(std::move(onDisk)) {}
 
 std::vector<SettingsSection>::iterator SettingsDocument::FindSection(const std::string& section) {
   return FindSectionIn(sections_, section);
@@ -126,8 +130,10 @@ std::string SettingsDocument::Text() const {
   return FileBytesOfText(JoinTextLines(lines), encoding_);
 }
 
-void SettingsDocument::Save() const {
-  ReplaceFileBytes(fileName_, Text());
+void SettingsDocument::Save() {
+  std::string text = Text();
+  ReplaceKnownFileBytes(fileName_, text, onDisk_);
+  onDisk_ = std::move(text);
 }
 
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes) {
@@ -143,7 +149,7 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
       sections.back().lines.push_back(std::move(line));
     }
   }
-  return SettingsDocument(fileName, std::move(sections), encoding);
+  return SettingsDocument(fileName, std::move(sections), encoding, bytes);
 }
 
 SettingsDocument OpenSettingsDocument(const std::string& fileName) {
@@ -155,7 +161,9 @@ SettingsDocument OpenSettingsDocument(const std::string& fileName) {
   if (found == Found::kNotThere) {
     return SettingsDocument(fileName);
   }
-  return SettingsDocumentFromText(fileName, ReadFileBytes(fileName));
+  std::string bytes;
+  ReadFileBytesWaiting(fileName, &bytes);
+  return SettingsDocumentFromText(fileName, bytes);
 }
 
 }  // namespace orx

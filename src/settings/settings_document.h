@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,11 @@ struct SettingsSection {
 // EqualIgnoringCase finds equal; duplicates are kept.
 class SettingsDocument {
  public:
-  // A document for fileName holding the given sections; nothing is read or written.
+  // A document for fileName holding the given sections; nothing is read or written. onDisk is
+  // what the file holds as far as the document knows: nullopt for no file.
   explicit SettingsDocument(std::string fileName, std::vector<SettingsSection> sections = {},
-                            TextEncoding encoding = TextEncoding::kPlain);
+                            TextEncoding encoding = TextEncoding::kPlain,
+                            std::optional<std::string> onDisk = std::nullopt);
 
   // The file name exactly as given at creation.
   const std::string& fileName() const { return fileName_; }
@@ -53,9 +56,12 @@ class SettingsDocument {
   // The bytes Save writes: each section's header, its lines and one empty line, all ended by CR LF,
   // in the document's encoding (a Unicode form with its mark, also when no section is left).
   std::string Text() const;
-  // Replaces the file with Text() in one step. Raises EFCreateError "Cannot create file %s" or
-  // EWriteError "Stream write error"; a failed Save leaves the old file and the document unchanged.
-  void Save() const;
+  // Replaces the file with Text() in one step, but only the file the document knows: where it was
+  // absent only while no file is there, else only while the file holds the bytes it was loaded
+  // from or last saved. Raises EFCreateError "Cannot create file %s" (also when the file has
+  // changed meanwhile) or EWriteError "Stream write error"; a failed Save leaves the old file and
+  // the document unchanged.
+  void Save();
 
  private:
   std::vector<SettingsSection>::iterator FindSection(const std::string& section);
@@ -64,14 +70,16 @@ class SettingsDocument {
   std::string fileName_;
   std::vector<SettingsSection> sections_;
   TextEncoding encoding_;
+  std::optional<std::string> onDisk_;
 };
 
 // The document of a file's bytes: decoded when a byte-order mark starts them (TextOfFileBytes),
 // then split by the TextLines rules and classified (empty lines, ";" comments and lines before the
-// first "[...]" header are dropped).
+// first "[...]" header are dropped). The document knows the file as holding these bytes.
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes);
-// Loads the file when it exists as a file, else gives an empty document. Raises EFOpenError
-// "Cannot open file %s" when the file exists but cannot be read, or cannot be looked at.
+// Loads the file when it exists as a file, else gives an empty document that knows it as absent.
+// Raises EFOpenError "Cannot open file %s" when the file exists but cannot be read, or cannot be
+// looked at.
 SettingsDocument OpenSettingsDocument(const std::string& fileName);
 
 }  // namespace orx

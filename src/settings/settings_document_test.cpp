@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/raised_failure.h"
@@ -100,7 +102,7 @@ TEST(SettingsDocument, MarkedFilesKeepTheirEncodingAndEveryLine) {
 TEST(SettingsDocument, MissingFileIsEmptyAndSaveCreatesZeroBytes) {
   ScopedTempDir dir;
   const std::string file = dir / "orx.ini";
-  const SettingsDocument document = OpenSettingsDocument(file);
+  SettingsDocument document = OpenSettingsDocument(file);
   EXPECT_EQ(document.fileName(), file);
   EXPECT_TRUE(document.sections().empty());
   EXPECT_EQ(document.ReadText("Setup", "Redirect", "none"), "none");
@@ -243,6 +245,34 @@ TEST(SettingsDocument, FailedSaveLeavesThePreviousFileAndNoTemporary) {
   // The document in memory is unchanged by the failure and can still be saved.
   document.Save();
   EXPECT_EQ(ReadTree(dir.path()), (Tree{{"orx.ini", "[Setup]\r\nRedirect=s:\\new\r\n\r\n"}}));
+}
+
+TEST(SettingsDocument, SaveReplacesOnlyTheFileItLoaded) {
+  // The file when the document was loaded, and what another program left there before the save;
+  // "-" for no file.
+  for (const auto& [loaded, meanwhile] :
+       std::vector<std::pair<std::string, std::string>>{{"-", "-"},
+                                                        {"-", "[B]\r\n"},
+                                                        {"[A]\r\n", "[A]\r\n"},
+                                                        {"[A]\r\n", "[A]\r\nk=1\r\n"},
+                                                        {"[A]\r\n", "-"}}) {
+    SCOPED_TRACE(loaded + " then " + meanwhile);
+    ScopedTempDir dir;
+    const std::string file = dir / "orx.ini";
+    if (loaded != "-") {
+      WriteFile(file, loaded);
+    }
+    SettingsDocument document = OpenSettingsDocument(file);
+    std::remove(testing::NativePath(file).c_str());
+    if (meanwhile != "-") {
+      WriteFile(file, meanwhile);
+    }
+    const Tree before = ReadTree(dir.path());
+    const bool unchanged = loaded == meanwhile;
+    EXPECT_EQ(FailureOf([&] { document.Save(); }),
+              unchanged ? "" : "EFCreateError Cannot create file " + file);
+    EXPECT_EQ(ReadTree(dir.path()), (unchanged ? Tree{{"orx.ini", document.Text()}} : before));
+  }
 }
 
 }  // namespace

@@ -194,7 +194,7 @@ class FaultInjection : public ::testing::TestWithParam<int> {
   }
 
   // Checks one run with call k failing; answers how it ended: 'f' failure report, 'x' failure
-  // text.
+  // text, 's' success report (which then must have left every settings file as the clean run did).
   char CheckRun(const Scenario& scenario, const Tree& cleanAfter, const Door& door, long k) {
     LayOut(scenario.before);
     const Outcome outcome = Run(scenario, door, k);
@@ -249,6 +249,12 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     if (outcome.result.exitStatus == 1) {
       EXPECT_EQ(rest.compare(0, 10, "Exception "), 0) << output;
       return 'x';
+    } else if (rest.compare(0, kConfigured.size(), kConfigured) == 0) {
+      for (const auto& [name, content] : cleanAfter) {
+        EXPECT_TRUE(!IsSettingsFile(name) || (after.count(name) && after.at(name) == content))
+            << "success reported, but " << name << " is not what the clean run wrote";
+      }
+      return 's';
     } else {
       EXPECT_EQ(outcome.result.exitStatus, 0) << output;
       EXPECT_EQ(rest.compare(0, kFailed.size(), kFailed), 0) << output;
@@ -327,6 +333,33 @@ TEST_P(FaultInjection, NoFailedCallLosesDataOrReportsSuccess) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultInjection, ::testing::Values(0, 1, 2, 3));
+
+// Each settings replace of a first setup stopped half-way in each of ReplaceFileW's end states:
+// the settings stay whole under their name, and only the new bytes there may end in success.
+TEST_F(FaultInjection, AReplaceStoppedHalfWayLeavesTheSettingsWholeAndTheReportHonest) {
+  const Scenario scenario = Scenarios()[0];
+  LayOut(scenario.before);
+  const Outcome clean = Run(scenario, kChanges, 0);
+  ASSERT_EQ(clean.result.exitStatus, 0) << clean.result.output;
+  const Tree cleanAfter = ReadTree(Root());
+  const std::map<std::string, char> ends = {
+      {"kept", 'x'}, {"gone", 's'}, {"aside", 'x'}, {"placed", 's'}};
+  int replaces = 0;
+  for (long k = 1; k <= clean.calls; ++k) {
+    const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
+    if (call.compare(0, 16, "ReplaceWithFile ") != 0 || !IsSettingsFile(call)) {
+      continue;
+    }
+    ++replaces;
+    for (const auto& [end, ending] : ends) {
+      SCOPED_TRACE("call " + std::to_string(k) + ": " + call + ", end state " + end);
+      SetVariable("ORX_REPLACE_END", end);
+      EXPECT_EQ(CheckRun(scenario, cleanAfter, kChanges, k), ending);
+      SetVariable("ORX_REPLACE_END", "");
+    }
+  }
+  EXPECT_EQ(replaces, 4) << "the settings saves of a first setup";
+}
 
 }  // namespace
 }  // namespace orx::testing
