@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace orx {
 
 // The switches of a configuration run, as the command line gave them.
@@ -33,11 +35,13 @@ struct ConfigurationRequest {
 struct ConfigurationOutcome {
   std::string failureText;
   std::string successText;
+  // The failed system call of the step that failed (code 0: none, or a check that failed).
+  SystemFailure failedCall;
 };
 
 // Decides on shared files and data from the switches and the disk, configures and prints the
-// report.
-void RunConfiguration(const Options& options);
+// report; returns what it printed.
+ConfigurationOutcome RunConfiguration(const Options& options);
 // Applies one configuration to the disk and composes its report.
 ConfigurationOutcome Configure(const ConfigurationRequest& request);
 
