@@ -7,6 +7,7 @@
 #include "base/raised_failure.h"
 #include "console/command_line.h"
 #include "console/options.h"
+#include "console/run_record.h"
 #include "engine/configuration.h"
 #include "engine/console_output.h"
 #include "platform/platform.h"
@@ -18,15 +19,56 @@ namespace {
 
 const char kProgramFileName[] = "orxconfigc.exe";
 
-// Writes the default failure text; the process then ends with status 1.
-void WriteFailure(const std::string& kind, std::uint32_t offset, const std::string& message) {
+// Exit statuses with /e: the failure report was printed. (Without it, that run ends with 0.)
+constexpr int kFailureReported = 2;
+// The status of a run stopped by a raised failure, with or without /e.
+constexpr int kFailureRaised = 1;
+
+// Writes the default failure text and returns it; the process then ends with status 1.
+std::string WriteFailure(const std::string& kind, std::uint32_t offset,
+                         const std::string& message) {
   ClearOutputError();
+  std::string text;
   try {
-    LineWrite(FailureText(kind, ModuleFileName(), offset, message));
+    text = FailureText(kind, ModuleFileName(), offset, message);
+    LineWrite(text);
   } catch (...) {
     // Standard output cannot be written at all: there is no one left to tell.
   }
   FlushOutput();
+  return text;
+}
+
+// The failed system call a raised failure comes from: the last one recorded, when the failure's
+// message names its path or (but for a missing name, which a mere look leaves) its folder. A
+// failure whose message names no path (a short write, a refused name) is tied to no call, since
+// the last one recorded may be an earlier look's.
+SystemFailure FailedCallBehind(const std::string& message) {
+  const SystemFailure call = LastSystemFailure();
+  if (call.code == 0 || call.path.empty()) {
+    return SystemFailure();
+  }
+  if (message.find(call.path) != std::string::npos) {
+    return call;
+  }
+  const std::string::size_type slash = call.path.find_last_of('\\');
+  const bool namesFolder = slash != std::string::npos &&
+                           message.find(call.path.substr(0, slash + 1)) != std::string::npos;
+  return namesFolder && KindOfFailure(call.code) != FailureKind::kNotFound ? call : SystemFailure();
+}
+
+// Fills in what a record tells of the run before it starts. Never raises: a record that cannot
+// be made must not change the run.
+void StartRecord(RunRecord* record) {
+  try {
+    record->time = ZonedNow();
+    record->computer = RecordedComputerName();
+    record->user = UserName();
+    record->program = std::string(kProgramFileName) + " " + ORX_VERSION_TEXT;
+    record->commandLine = CommandLineText();
+  } catch (const std::bad_alloc&) {
+    // The record goes without them.
+  }
 }
 
 // A platform fault leaves no way back to the entry: the process ends here.
@@ -100,6 +142,8 @@ int RunProgram(int argc, char** argv) {
   RememberProcessArguments(argc, argv);
   UseLeadBytes(LeadByteRanges());
   InstallFaultHandler(ReportFault);
+  RunAccount account;
+  RunRecord record;
   try {
     const std::string rule = RuleLine(ProgramTitle());
     LineWrite("");
@@ -109,17 +153,32 @@ int RunProgram(int argc, char** argv) {
     if (arguments.empty() || AsksForHelp(arguments)) {
       ShowSyntax();
     } else {
-      RunConfiguration(ParseOptions(arguments));
+      account = ParseAccount(arguments);
+      if (!account.logFile.empty()) {
+        StartRecord(&record);
+      }
+      // What failed before the run began is not the run's.
+      ForgetSystemFailure();
+      const ConfigurationOutcome outcome = RunConfiguration(ParseOptions(arguments));
+      const bool failed = !outcome.failureText.empty();
+      record.printed = failed ? outcome.failureText : outcome.successText;
+      record.failedCall = outcome.failedCall;
+      record.exitStatus = failed && account.exitStatusTellsOutcome ? kFailureReported : 0;
     }
+    FlushOutput();
   } catch (const RaisedFailure& failure) {
-    WriteFailure(failure.kind(), CodeOffsetOf(failure.codeAddress()), failure.what());
-    return 1;
+    record.printed =
+        WriteFailure(failure.kind(), CodeOffsetOf(failure.codeAddress()), failure.what());
+    record.failedCall = FailedCallBehind(failure.what());
+    record.exitStatus = kFailureRaised;
   } catch (const std::bad_alloc&) {
-    WriteFailure(kOutOfMemory, EntryOffset(), "Out of memory");
-    return 1;
+    record.printed = WriteFailure(kOutOfMemory, EntryOffset(), "Out of memory");
+    record.exitStatus = kFailureRaised;
   }
-  FlushOutput();
-  return 0;
+  if (!account.logFile.empty()) {
+    AppendRunRecord(account.logFile, record);
+  }
+  return record.exitStatus;
 }
 
 }  // namespace orx

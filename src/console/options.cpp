@@ -16,12 +16,11 @@ namespace {
 // Why a directory name cannot be used: it holds a character the Windows code page cannot spell,
 // which the program's 8-bit texts and the settings file could only carry as a look-alike (best
 // fit: "dvořák" becomes "dvorák", another user's folder). Empty for a name the code page spells.
-std::string UnspellableName(const std::string& name, const std::string& source) {
+std::string UnspellableName(const std::string& name, const std::string& subject) {
   if (!HoldsEscape(name)) {
     return std::string();
   }
-  return "The directory name " + source +
-         " cannot be written in the Windows code page of this machine.";
+  return "The " + subject + " cannot be written in the Windows code page of this machine.";
 }
 
 // Whether the directory is there; one that cannot be looked at ends the run, since taking it for
@@ -59,7 +58,8 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
   options.installDirectory = installGiven ? std::string() : DefaultInstallDirectory();
   // Why each directory the run would use is refused; a later switch of the same letter decides
   // afresh.
-  std::string installRefusal = UnspellableName(options.installDirectory, "in APPDATA");
+  std::string installRefusal =
+      UnspellableName(options.installDirectory, "directory name in APPDATA");
   std::string serverRefusal;
   std::string redirectionRefusal;
   for (const std::string& argument : arguments) {
@@ -69,7 +69,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     const std::string option = LowerCase(argument.substr(0, 2));
     // Judged on the value as typed.
     const std::string typed = argument.substr(2);
-    const std::string refusal = UnspellableName(typed, "given with " + option);
+    const std::string refusal = UnspellableName(typed, "directory name given with " + option);
     const std::string value = Trim(LowerCase(typed));
     if (option == "/v") {
       options.installDirectory = value;
@@ -94,6 +94,24 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     }
   }
   return options;
+}
+
+RunAccount ParseAccount(const std::vector<std::string>& arguments) {
+  RunAccount account;
+  std::string refusal;
+  for (const std::string& argument : arguments) {
+    const std::string option = LowerCase(argument.substr(0, 2));
+    if (option == "/l") {
+      account.logFile = Trim(argument.substr(2));
+      refusal = UnspellableName(argument.substr(2), "file name given with /l");
+    } else if (option == "/e") {
+      account.exitStatusTellsOutcome = true;
+    }
+  }
+  if (!refusal.empty()) {
+    RaiseFailure(kConvertError, refusal);
+  }
+  return account;
 }
 
 bool AsksForHelp(const std::vector<std::string>& arguments) {

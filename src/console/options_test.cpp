@@ -55,20 +55,28 @@ TEST_F(OptionsTest, ParsesSwitchesByTheirFirstTwoCharacters) {
   struct Row {
     std::vector<std::string> arguments;
     Options expected;
+    RunAccount account;  // /l and /e, which the Options leave out
   };
   const Row rows[] = {
-      {{}, {standard, "", "", false, false, false}},
-      {{"/Vc:\\Data"}, {"c:\\data", "", "", false, false, false}},
-      {{"/v"}, {"", "", "", false, false, false}},
-      {{"/v", "c:\\data"}, {"", "", "", false, false, false}},
-      {{"/s\\\\srv\\one", "/S\\\\srv\\Two"}, {standard, "\\\\srv\\two", "", false, false, false}},
-      {{"/sx", "/s"}, {standard, "", "", false, false, false}},
-      {{"/aanything", "/X", "/d:"}, {standard, "", "", true, true, true}},
-      {{"-s\\\\srv", "/q", "/", "s"}, {standard, "", "", false, false, false}},
-      {{"/r  \t H:\\Users\\Jo  "}, {standard, "", "h:\\users\\jo", false, false, false}},
-      {{"/rrelative\\Dir\\"}, {standard, "", "relative\\dir\\", false, false, false}},
+      {{}, {standard, "", "", false, false, false}, {}},
+      {{"/Vc:\\Data"}, {"c:\\data", "", "", false, false, false}, {}},
+      {{"/v"}, {"", "", "", false, false, false}, {}},
+      {{"/v", "c:\\data"}, {"", "", "", false, false, false}, {}},
+      {{"/s\\\\srv\\one", "/S\\\\srv\\Two"},
+       {standard, "\\\\srv\\two", "", false, false, false},
+       {}},
+      {{"/sx", "/s"}, {standard, "", "", false, false, false}, {}},
+      {{"/aanything", "/X", "/d:"}, {standard, "", "", true, true, true}, {}},
+      {{"-s\\\\srv", "/q", "/", "s"}, {standard, "", "", false, false, false}, {}},
+      {{"/r  \t H:\\Users\\Jo  "}, {standard, "", "h:\\users\\jo", false, false, false}, {}},
+      {{"/rrelative\\Dir\\"}, {standard, "", "relative\\dir\\", false, false, false}, {}},
       // Only A to Z are lower-cased: the 1252 capital E acute stays.
-      {{"/s\\\\SRV\\\xC9T\xC9"}, {standard, "\\\\srv\\\xC9t\xC9", "", false, false, false}},
+      {{"/s\\\\SRV\\\xC9T\xC9"}, {standard, "\\\\srv\\\xC9t\xC9", "", false, false, false}, {}},
+      // The log keeps its letter case; the last /l counts.
+      {{"/lone.log", "/L\\\\Srv\\Logs\\WS-1.log ", "/eanything"},
+       {standard, "", "", false, false, false},
+       {"\\\\Srv\\Logs\\WS-1.log", true}},
+      {{"/l", "c:\\run.log", "-e"}, {standard, "", "", false, false, false}, {"", false}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.arguments.empty() ? std::string("(none)") : row.arguments.front());
@@ -79,6 +87,9 @@ TEST_F(OptionsTest, ParsesSwitchesByTheirFirstTwoCharacters) {
     EXPECT_EQ(options.userAdministratorRights, row.expected.userAdministratorRights);
     EXPECT_EQ(options.administratorOnlyRights, row.expected.administratorOnlyRights);
     EXPECT_EQ(options.copySharedFiles, row.expected.copySharedFiles);
+    const RunAccount account = ParseAccount(row.arguments);
+    EXPECT_EQ(account.logFile, row.account.logFile);
+    EXPECT_EQ(account.exitStatusTellsOutcome, row.account.exitStatusTellsOutcome);
   }
 }
 
@@ -89,23 +100,27 @@ TEST_F(OptionsTest, RefusesADirectoryTheRunUsesThatTheCodePageCannotSpell) {
   const struct {
     std::vector<std::string> arguments;
     std::string appDataTail;
-    std::string source;  // of the refused name; empty when none is refused
+    std::string subject;  // of the refused name; empty when none is refused
   } rows[] = {
-      {{"/s" + r, "/v\\\\srv\\dvo" + r + "\xE1k"}, "", "given with /v"},
+      {{"/s" + r, "/v\\\\srv\\dvo" + r + "\xE1k"}, "", "directory name given with /v"},
       // The last one counts; trimming would have cut the escape at the end.
-      {{"/rh:\\jo", "/R h:\\" + r}, "", "given with /r"},
+      {{"/rh:\\jo", "/R h:\\" + r}, "", "directory name given with /r"},
       {{"/r" + r, "/rh:\\jo", "/a" + r, "/q" + r}, "", ""},
-      {{"/s\\\\srv"}, r, "in APPDATA"},
+      {{"/s\\\\srv"}, r, "directory name in APPDATA"},
       {{"/vh:\\orx"}, r, ""},
+      {{"/l" + r + ".log", "/vh:\\orx"}, "", "file name given with /l"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.arguments.back());
     const std::string appData = appData_ + row.appDataTail;
     SetAppData(&appData);
-    EXPECT_EQ(testing::FailureOf([&] { ParseOptions(row.arguments); }),
-              row.source.empty()
+    EXPECT_EQ(testing::FailureOf([&] {
+                ParseAccount(row.arguments);
+                ParseOptions(row.arguments);
+              }),
+              row.subject.empty()
                   ? ""
-                  : "EConvertError The directory name " + row.source +
+                  : "EConvertError The " + row.subject +
                         " cannot be written in the Windows code page of this machine.");
   }
 }

@@ -26,13 +26,28 @@ struct ConfigurationRun {
   SettingsDocument installSettings;
   bool serverPrepared = false;
   bool redirectionPrepared = false;
-  std::string source;    // where the user's data live before the run
-  std::string target;    // where they are to live after it
-  std::string failure;   // the first failure found; empty while there is none
-  std::string copiedTo;  // the target, once the data have been copied to it
+  std::string source;                // where the user's data live before the run
+  std::string target;                // where they are to live after it
+  std::string failure;               // the first failure found; empty while there is none
+  std::string copiedTo;              // the target, once the data have been copied to it
+  SystemFailure failedCall;          // the failed system call behind the failure, if any
+  SystemFailure serverFailure;       // behind a server directory that could not be prepared
+  SystemFailure redirectionFailure;  // behind a redirection directory that could not be prepared
 
   bool BothPrepared() const { return serverPrepared && redirectionPrepared; }
 };
+
+// Runs a step that answers whether it succeeded; when it fails, keeps the failed system call it
+// left behind (code 0 when it failed by a rule of the program's own).
+template <typename Step>
+bool Attempt(SystemFailure* failedCall, Step step) {
+  ForgetSystemFailure();
+  if (step()) {
+    return true;
+  }
+  *failedCall = LastSystemFailure();
+  return false;
+}
 
 std::string Normalised(const std::string& directory) {
   return LowerCase(WithTrailingBackslash(directory));
@@ -98,8 +113,10 @@ ConfigurationRun Prepare(const ConfigurationRequest& request, SettingsDocument i
   ConfigurationRun run(std::move(installSettings));
   run.request = NormalisedRequest(request);
   const ConfigurationRequest& normalised = run.request;
-  run.serverPrepared = EnsureDataDirectory(normalised.serverDirectory);
-  run.redirectionPrepared = EnsureDataDirectory(normalised.newRedirection);
+  run.serverPrepared =
+      Attempt(&run.serverFailure, [&] { return EnsureDataDirectory(normalised.serverDirectory); });
+  run.redirectionPrepared = Attempt(&run.redirectionFailure,
+                                    [&] { return EnsureDataDirectory(normalised.newRedirection); });
   // A current redirection without files holds no data to move.
   run.source = !normalised.currentRedirection.empty() && HoldsFiles(normalised.currentRedirection)
                    ? normalised.currentRedirection
@@ -134,24 +151,34 @@ void MoveData(ConfigurationRun& run) {
       run.source == run.target) {
     return;
   }
+  const auto attempt = [&run](auto step) { return Attempt(&run.failedCall, step); };
   // A target that cannot be listed may hold files that need their backup.
   std::string unread;
-  const Found holdsFiles = TreeHasFiles(run.target, &unread);
-  if (holdsFiles == Found::kUnknown ||
-      (holdsFiles == Found::kThere && !BackupDirectory(run.target, run.target))) {
+  Found holdsFiles = Found::kUnknown;
+  attempt([&] {
+    holdsFiles = TreeHasFiles(run.target, &unread);
+    return holdsFiles != Found::kUnknown;
+  });
+  if (holdsFiles == Found::kUnknown || (holdsFiles == Found::kThere && !attempt([&run] {
+                                          return BackupDirectory(run.target, run.target);
+                                        }))) {
     run.failure = "File backup of \"" + run.target + "\" failed.";
     return;
   }
-  if (!CopyTree(DataDirectoryOf(run.source), DataDirectoryOf(run.target), "")) {
+  if (!attempt([&run] {
+        return CopyTree(DataDirectoryOf(run.source), DataDirectoryOf(run.target), "");
+      })) {
     run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
     return;
   }
   // Only after a backup and a complete data copy may the target's settings file be replaced. The
   // settings file and the marker belong to the data: a move without them is no move. The copy of
   // either may have been stopped by force before: its leftover goes as the data tree's do.
-  if (!RemoveLeftoverTemporaries(run.source, run.target) ||
-      !CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) ||
-      !CopyIfPresent(run.source + kInstallationMarker, run.target + kInstallationMarker)) {
+  if (!attempt([&run] {
+        return RemoveLeftoverTemporaries(run.source, run.target) &&
+               CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) &&
+               CopyIfPresent(run.source + kInstallationMarker, run.target + kInstallationMarker);
+      })) {
     run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
     return;
   }
@@ -226,7 +253,9 @@ void WriteServerSettings(ConfigurationRun& run) {
     return;
   }
   SettingsDocument settings = EffectiveSettingsOf(run.installSettings);
-  if (run.request.copySharedFiles && !CopySharedFiles(run.source, run.request.serverDirectory)) {
+  if (run.request.copySharedFiles && !Attempt(&run.failedCall, [&run] {
+        return CopySharedFiles(run.source, run.request.serverDirectory);
+      })) {
     run.failure = "Could not copy shared data files to server location";
   }
   WriteServerKeys(settings, run.request);
@@ -244,8 +273,10 @@ void ReportUnpreparedDirectory(ConfigurationRun& run) {
   }
   if (!run.serverPrepared) {
     run.failure = DirectoryFailure(run.request.serverDirectory);
+    run.failedCall = run.serverFailure;
   } else if (!run.redirectionPrepared) {
     run.failure = DirectoryFailure(run.request.newRedirection);
+    run.failedCall = run.redirectionFailure;
   }
 }
 
@@ -261,12 +292,15 @@ ConfigurationOutcome OutcomeOf(const ConfigurationRun& run) {
   summary.copiedToDirectory = run.copiedTo;
   ConfigurationOutcome outcome;
   (run.failure.empty() ? outcome.successText : outcome.failureText) = BuildReport(summary);
+  if (!run.failure.empty()) {
+    outcome.failedCall = run.failedCall;
+  }
   return outcome;
 }
 
 }  // namespace
 
-void RunConfiguration(const Options& options) {
+ConfigurationOutcome RunConfiguration(const Options& options) {
   ConfigurationRequest request;
   request.installDirectory = options.installDirectory;
   request.serverDirectory = options.serverDirectory;
@@ -282,6 +316,7 @@ void RunConfiguration(const Options& options) {
   request.copyData = DecideCopyData(options, request.currentRedirection);
   const ConfigurationOutcome outcome = Configure(request, std::move(installSettings));
   ShowResult(outcome.failureText, outcome.successText);
+  return outcome;
 }
 
 // The phases run in this order because each reads what the ones before wrote. Once a failure is

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "settings/settings_document.h"
 
 namespace orx {
@@ -35,11 +36,13 @@ struct ConfigurationRequest {
 struct ConfigurationOutcome {
   std::string failureText;
   std::string successText;
+  // The failed system call of the step that failed (code 0: none, or a check that failed).
+  SystemFailure failedCall;
 };
 
 // Decides on shared files and data from the switches and the disk, configures and prints the
-// report.
-void RunConfiguration(const Options& options);
+// report; returns what it printed.
+ConfigurationOutcome RunConfiguration(const Options& options);
 // Applies one configuration to the disk and composes its report. installSettings is the install
 // directory's own settings file (under its normalised name) as the request's current redirection
 // was read from it: every save of that file in the run replaces only what the run read or wrote,

@@ -202,4 +202,25 @@ using FaultReporter = void (*)(const char* kind, const char* message, std::uint3
 // a debugger takes it.
 void InstallFaultHandler(FaultReporter reporter);
 
+// ---- The account of a run -----------------------------------------------------------------------
+
+// Local date and time, and how far local time is ahead of UTC (minutes; negative west of UTC).
+struct ZonedTime {
+  LocalTime local;
+  int utcOffsetMinutes = 0;
+};
+// The current local time with its offset from UTC, both of one instant.
+ZonedTime ZonedNow();
+// The computer's own name (its NetBIOS name on Windows, the host name on POSIX); empty if unknown.
+std::string ComputerName();
+// The name of the user the process runs as; empty if unknown.
+std::string UserName();
+// Appends bytes at the end of the file, made when missing, in one write and without reading it,
+// so that processes appending to one file at once never tear or interleave each other's bytes
+// (it waits a few seconds at most for another appender). True when every byte was written.
+// Records no failure.
+bool AppendToFile(const std::string& path, const std::string& bytes);
+// Forgets the last failed call, so that a step can tell a failure of its own from an earlier one.
+void ForgetSystemFailure();
+
 }  // namespace orx

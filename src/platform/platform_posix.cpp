@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -739,6 +740,96 @@ void InstallFaultHandler(FaultReporter reporter) {
   for (const int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
     ::sigaction(signalNumber, &action, nullptr);
   }
+}
+
+// ---- The account of a run -----------------------------------------------------------------------
+
+namespace {
+
+// How long an appender waits for another one's lock before it writes without one.
+constexpr int kAppendLockWaitMs = 5000;
+
+bool LockForAppend(int fd) {
+  struct flock lock;
+  std::memset(&lock, 0, sizeof lock);
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  for (int waited = 0;; waited += 10) {
+    if (::fcntl(fd, F_SETLK, &lock) == 0) {
+      return true;
+    }
+    if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || waited >= kAppendLockWaitMs) {
+      return false;
+    }
+    ::usleep(10000);
+  }
+}
+
+}  // namespace
+
+ZonedTime ZonedNow() {
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  struct tm parts;
+  ::localtime_r(&now.tv_sec, &parts);
+  ZonedTime zoned;
+  zoned.local = LocalTime{parts.tm_year + 1900,
+                          parts.tm_mon + 1,
+                          parts.tm_mday,
+                          parts.tm_hour,
+                          parts.tm_min,
+                          parts.tm_sec,
+                          static_cast<int>(now.tv_nsec / 1000000)};
+  zoned.utcOffsetMinutes = static_cast<int>(parts.tm_gmtoff / 60);
+  return zoned;
+}
+
+std::string ComputerName() {
+  char name[256] = {};
+  return ::gethostname(name, sizeof(name) - 1) == 0 ? std::string(name) : std::string();
+}
+
+std::string UserName() {
+  char buffer[4096];
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr) {
+    return found->pw_name;
+  }
+  const char* user = std::getenv("USER");
+  return user != nullptr ? user : std::string();
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+  std::string native;
+  struct stat existing;
+  const bool exists = Locate(path, &native, &existing);
+  if (native.empty() || (exists && !MayCreateOver(existing))) {
+    return false;
+  }
+  FileDescriptor file(::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  if (!file.valid()) {
+    return false;
+  }
+  if (!exists) {
+    NoteEntryMade(native);
+  }
+  // O_APPEND makes each write land whole at the end on a local disk, not over every network file
+  // system: the lock makes the writers take turns.
+  const bool locked = LockForAppend(file.get());
+  const bool whole = WriteAll(file.get(), bytes.data(), bytes.size());
+  if (locked) {
+    struct flock unlock;
+    std::memset(&unlock, 0, sizeof unlock);
+    unlock.l_type = F_UNLCK;
+    unlock.l_whence = SEEK_SET;
+    ::fcntl(file.get(), F_SETLK, &unlock);
+  }
+  return file.Close() && whole;
+}
+
+void ForgetSystemFailure() {
+  recordedFailure = SystemFailure();
 }
 
 }  // namespace orx

@@ -672,4 +672,94 @@ void InstallFaultHandler(FaultReporter reporter) {
   SetUnhandledExceptionFilter(ReportFault);
 }
 
+// ---- The account of a run -----------------------------------------------------------------------
+
+namespace {
+
+// How long an appender waits for another one's lock before it writes without one.
+constexpr DWORD kAppendLockWaitMs = 5000;
+
+std::int64_t TicksOf(const SYSTEMTIME& time) {
+  FILETIME file{};
+  SystemTimeToFileTime(&time, &file);
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32) |
+                                   file.dwLowDateTime);
+}
+
+// Takes the appenders' lock: one byte far beyond any log's end, so that readers of the log are
+// never locked out. False when it cannot be had in time or the handle may not lock.
+bool LockForAppend(HANDLE file, OVERLAPPED* at) {
+  at->OffsetHigh = 0x7FFFFFFFu;
+  for (DWORD waited = 0;; waited += 10) {
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, at)) {
+      return true;
+    }
+    if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= kAppendLockWaitMs) {
+      return false;
+    }
+    Sleep(10);
+  }
+}
+
+}  // namespace
+
+ZonedTime ZonedNow() {
+  SYSTEMTIME utc;
+  SYSTEMTIME local;
+  GetSystemTime(&utc);
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    local = utc;
+  }
+  ZonedTime now;
+  now.local = LocalTime{local.wYear,   local.wMonth,  local.wDay,         local.wHour,
+                        local.wMinute, local.wSecond, local.wMilliseconds};
+  now.utcOffsetMinutes = static_cast<int>((TicksOf(local) - TicksOf(utc)) / 600000000);
+  return now;
+}
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? Narrowed(name, size) : std::string();
+}
+
+std::string UserName() {
+  wchar_t name[257];  // the longest user name and its terminating zero
+  DWORD size = 257;
+  return GetUserNameW(name, &size) && size > 0 ? Narrowed(name, size - 1) : std::string();
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+  // Without FILE_WRITE_DATA every write goes whole to the end of the file, on a local volume as
+  // over SMB. Locking takes read access too; a drop-box share may grant appends alone, and then
+  // the log is written without the lock.
+  const std::wstring name = SystemPath(path);
+  const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  FileHandle file{CreateFileW(name.c_str(), FILE_READ_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
+                              sharing, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (file.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+    file.handle = CreateFileW(name.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, sharing, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  if (file.handle == INVALID_HANDLE_VALUE || bytes.size() > 0xFFFFFFFFu) {
+    return false;
+  }
+  // Whether appends from many processes are whole is not known of every SMB server, nor of Wine:
+  // the lock makes the writers take turns.
+  OVERLAPPED at{};
+  const bool locked = LockForAppend(file.handle, &at);
+  DWORD written = 0;
+  const DWORD size = static_cast<DWORD>(bytes.size());
+  const bool whole =
+      WriteFile(file.handle, bytes.data(), size, &written, nullptr) && written == size;
+  if (locked) {
+    UnlockFileEx(file.handle, 0, 1, 0, &at);
+  }
+  return whole;
+}
+
+void ForgetSystemFailure() {
+  recordedFailure = SystemFailure();
+}
+
 }  // namespace orx

@@ -1,9 +1,12 @@
 // One workgroup server under many workstations: what the server already holds stays, shared files
-// appear whole, and a server folder that several make at once is made.
+// appear whole, a server folder that several make at once is made, and their records in one log
+// stay whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -35,6 +38,16 @@ Tree Installation(int number, std::size_t size) {
           {"orx.inf", "Ormatide 3.0\r\n"},
           {"Data\\ClientProject.txt", clients},
           {"Data\\CategoryActivity.txt", "Design " + std::to_string(number) + "\r\n"}};
+}
+
+// The records of a log, each with its closing empty line.
+std::vector<std::string> RecordsOf(const std::string& log) {
+  std::vector<std::string> records;
+  for (std::size_t start = 0, end = 0; start < log.size(); start = end) {
+    end = std::min(log.find("\r\n\r\nRun: ", start), log.size() - 4) + 4;
+    records.push_back(log.substr(start, end - start));
+  }
+  return records;
 }
 
 TEST_F(WorkgroupScenario, SharedFilesTheServerHoldsAreKeptAndOnlyTheMissingOneIsCopied) {
@@ -81,7 +94,7 @@ TEST_F(WorkgroupScenario, AFullServerVolumeLeavesTheSharedFilesThereAsTheyWere) 
 
 TEST_F(WorkgroupScenario, ManyWorkstationsSettingUpOneServerAtOnceLeaveWholeFiles) {
   // ORX_WORKGROUP_ROUNDS and ORX_WORKGROUP_STATIONS make a longer soak of the same test.
-  const int kWorkstations = CountFromEnvironment("ORX_WORKGROUP_STATIONS", 16);
+  const int kWorkstations = CountFromEnvironment("ORX_WORKGROUP_STATIONS", 20);
   const int kRounds = CountFromEnvironment("ORX_WORKGROUP_ROUNDS", 3);
   std::vector<Tree> installations;
   std::set<std::string> clientLists;
@@ -96,14 +109,23 @@ TEST_F(WorkgroupScenario, ManyWorkstationsSettingUpOneServerAtOnceLeaveWholeFile
     const std::string server = Dir("server" + std::to_string(round));
     // The server folder exists; its Data folder is made by whichever run comes first.
     MakeDirectories(server);
+    // Every workstation appends its record to one log, named in it by its computer name.
+    const std::string log = Dir("logs") + "round" + std::to_string(round) + ".log";
+    MakeDirectories(Dir("logs"));
     std::vector<std::vector<std::string>> runs;
+    std::vector<RunOptions> options;
     for (int i = 0; i < kWorkstations; ++i) {
-      const std::string inst = Dir("r" + std::to_string(round) + "-ws" + std::to_string(i));
+      const std::string name = "r" + std::to_string(round) + "-ws" + std::to_string(i);
+      const std::string inst = Dir(name);
       WriteTree(inst, installations[static_cast<std::size_t>(i)]);
-      runs.push_back({"/v" + inst, "/s" + server, "/d", "/a"});
+      runs.push_back({"/v" + inst, "/s" + server, "/d", "/a", "/l" + log, "/e"});
+      options.push_back(Options());
+      options.back().environment = {{"COMPUTERNAME", name}};
     }
 
-    const std::vector<ProgramResult> results = RunProgramsAtOnce(runs, Options());
+    const std::vector<ProgramResult> results = RunProgramsAtOnce(runs, options);
+    const std::vector<std::string> records = RecordsOf(ReadFile(log));
+    EXPECT_EQ(records.size(), static_cast<std::size_t>(kWorkstations));
 
     for (int i = 0; i < kWorkstations; ++i) {
       SCOPED_TRACE("workstation " + std::to_string(i));
@@ -119,6 +141,13 @@ TEST_F(WorkgroupScenario, ManyWorkstationsSettingUpOneServerAtOnceLeaveWholeFile
           ReadFile(runs[static_cast<std::size_t>(i)][0].substr(2) + "orx.ini");
       EXPECT_EQ(settings, std::string(kSettings) + "\r\n[Server]\r\nServerPath=" +
                               server.substr(0, server.size() - 1) + "\r\nServerAdmin=2\r\n\r\n");
+      const std::regex own(RecordPattern(options[static_cast<std::size_t>(i)].environment[0].second,
+                                         runs[static_cast<std::size_t>(i)], result.output, "", 0,
+                                         0));
+      const auto isOwn = [&own](const std::string& record) {
+        return std::regex_match(record, own);
+      };
+      EXPECT_EQ(std::count_if(records.begin(), records.end(), isOwn), 1) << "its record, whole";
     }
     const Tree onServer = ReadTree(server);
     EXPECT_EQ(onServer.size(), 4u) << "only Data and the three shared files, no temporary file";

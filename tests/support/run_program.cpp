@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #else
@@ -60,18 +61,26 @@ std::string Quoted(const std::string& argument) {
   return "\"" + argument + "\"";
 }
 
-std::string EnvironmentBlock(const std::optional<std::string>& appData) {
+std::string EnvironmentBlock(const RunOptions& options) {
+  std::vector<std::pair<std::string, std::string>> set = options.environment;
+  set.emplace_back("APPDATA", options.appData.value_or(""));
   std::string block;
   char* strings = GetEnvironmentStringsA();
   for (const char* entry = strings; *entry != '\0'; entry += std::strlen(entry) + 1) {
-    if (_strnicmp(entry, "APPDATA=", 8) != 0) {
+    const auto names = [entry](const auto& variable) {
+      return _strnicmp(entry, (variable.first + "=").c_str(), variable.first.size() + 1) == 0;
+    };
+    if (std::none_of(set.begin(), set.end(), names)) {
       block.append(entry);
       block.push_back('\0');
     }
   }
   FreeEnvironmentStringsA(strings);
-  if (appData) {
-    block.append("APPDATA=" + *appData);
+  if (!options.appData) {
+    set.pop_back();
+  }
+  for (const auto& [name, value] : set) {
+    block.append(name + "=" + value);
     block.push_back('\0');
   }
   block.push_back('\0');
@@ -127,7 +136,7 @@ Started Start(const std::vector<std::string>& arguments, const RunOptions& optio
   startup.hStdOutput = outputFile != INVALID_HANDLE_VALUE ? outputFile : writeEnd;
   startup.hStdError = nul;
   PROCESS_INFORMATION process{};
-  std::string environment = EnvironmentBlock(options.appData);
+  std::string environment = EnvironmentBlock(options);
   std::wstring commandLine = Widened(line, options.utf8Arguments ? CP_UTF8 : CP_ACP);
   const std::wstring directory = Widened(options.workingDirectory, CP_ACP);
   // Wine now and then refuses a start while many processes start at once (error 1359, an
@@ -254,6 +263,9 @@ Started Start(const std::vector<std::string>& arguments, const RunOptions& optio
     } else {
       unsetenv("APPDATA");
     }
+    for (const auto& [name, value] : options.environment) {
+      setenv(name.c_str(), value.c_str(), 1);
+    }
     // ORX_PROGRAM_WRAPPER (for instance "valgrind -q --error-exitcode=99") runs the program under
     // another program; its words are separated by blanks.
     std::vector<std::string> wrapper;
@@ -356,17 +368,17 @@ ProgramResult RunProgramUntil(const std::vector<std::string>& arguments,
 }
 
 std::vector<ProgramResult> RunProgramsAtOnce(const std::vector<std::vector<std::string>>& runs,
-                                             const RunOptions& options) {
+                                             const std::vector<RunOptions>& options) {
   std::vector<Started> started;
-  for (const std::vector<std::string>& arguments : runs) {
-    started.push_back(Start(arguments, options, true));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    started.push_back(Start(runs[i], options[i], true));
   }
   for (Started& program : started) {
     Release(program);
   }
   std::vector<ProgramResult> results;
-  for (Started& program : started) {
-    results.push_back(Finish(program, options));
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    results.push_back(Finish(started[i], options[i]));
   }
   return results;
 }

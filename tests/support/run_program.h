@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orx::testing {
@@ -13,6 +14,8 @@ struct RunOptions {
   std::string workingDirectory;
   // APPDATA for the program; nullopt removes it from the environment.
   std::optional<std::string> appData;
+  // Further environment variables for the program (name, value), COMPUTERNAME say.
+  std::vector<std::pair<std::string, std::string>> environment;
   // Windows only: the raw command line after the program's name, passed unchanged.
   std::optional<std::string> rawArguments;
   // Windows: the arguments are UTF-8 and reach the program as the characters they spell, as Wine
@@ -37,10 +40,10 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments, const RunOpt
 inline constexpr int kStoppedStatus = 137;
 ProgramResult RunProgramUntil(const std::vector<std::string>& arguments,
                               const std::function<bool()>& stop, const RunOptions& options = {});
-// Starts one run of the program for each argument list, all held until every one has started,
-// and then lets them run at once; the results in the order of the lists.
+// Starts one run of the program for each argument list (with the options of the same place), all
+// held until every one has started, and then lets them run at once; the results in their order.
 std::vector<ProgramResult> RunProgramsAtOnce(const std::vector<std::vector<std::string>>& runs,
-                                             const RunOptions& options = {});
+                                             const std::vector<RunOptions>& options);
 // True on the builds that can pass a raw command line.
 bool CanPassRawCommandLine();
 

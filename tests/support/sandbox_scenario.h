@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -63,12 +64,32 @@ class SandboxScenario : public ::testing::Test {
   }
   // The banner and the default failure text of a raised failure, whatever its code location.
   static std::regex FailureTextPattern(const std::string& kind, const std::string& message) {
-    const auto literal = [](const std::string& text) {
-      return std::regex_replace(text, std::regex(R"([-()\\.\[\]{}^$*+?|])"), "\\$&");
-    };
-    return std::regex(literal(kBanner) + "Exception " + kind +
-                      " in module orxconfigc(\\.exe)? at [0-9A-F]{8}\\.\n" + literal(message) +
+    return std::regex(Literal(kBanner) + "Exception " + kind +
+                      " in module orxconfigc(\\.exe)? at [0-9A-F]{8}\\.\n" + Literal(message) +
                       "\\.\r\n");
+  }
+  // One record of a run with these arguments that /l appends: any time and user, the computer,
+  // the output after the banner as it was printed, the failed call when code is not 0, the status.
+  static std::string RecordPattern(const std::string& computer,
+                                   const std::vector<std::string>& arguments,
+                                   const std::string& output, const std::string& failedPath,
+                                   unsigned code, int exitStatus) {
+    std::string commandLine;
+    for (const std::string& argument : arguments) {
+      commandLine += " " + argument;
+    }
+    return "Run: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d\\d:\\d\\d\r\nComputer: " +
+           Literal(computer) + "\r\nUser: [^\r\n]*\r\nProgram: orxconfigc\\.exe 3\\.0\r\n" +
+           "Command line: [^\r\n]*" + Literal(commandLine) + "\r\n" +
+           Literal(output.substr(std::min(output.size(), kBanner.size()))) +
+           (code == 0 ? std::string()
+                      : "Failed path: " + Literal(failedPath) +
+                            "\r\nSystem error: " + std::to_string(code) + " \\([^\r\n]+\\)\r\n") +
+           "Exit status: " + std::to_string(exitStatus) + "\r\n\r\n";
+  }
+  // Text as a regular expression that matches exactly it.
+  static std::string Literal(const std::string& text) {
+    return std::regex_replace(text, std::regex(R"([-()\\.\[\]{}^$*+?|])"), "\\$&");
   }
 
   ScopedTempDir temp_;
