@@ -1,5 +1,7 @@
 #include "files/file_operations.h"
 
+#include <vector>
+
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "platform/disk_changes.h"
@@ -8,6 +10,9 @@
 namespace orx {
 
 namespace {
+
+// Every entry, files and sub-directories, hidden and system ones included.
+constexpr unsigned kEveryEntry = 63;
 
 bool HasAllFiles(const std::string& dir, std::initializer_list<const char*> names) {
   const std::string base = WithTrailingBackslash(dir);
@@ -58,11 +63,30 @@ bool EnsureDataDirectory(const std::string& dir) {
   }
 }
 
+OwnEntry FindOwnEntry(const std::string& path, unsigned* attributes) {
+  // A name with no wildcard lists the one entry it reaches, also through a short alias.
+  std::vector<DirectoryEntry> entries;
+  if (ListDirectory(WithoutTrailingBackslash(path), kEveryEntry, &entries) ==
+      ListingResult::kFailed) {
+    return OwnEntry::kOther;
+  }
+  const std::string name = FileNameOf(WithoutTrailingBackslash(path));
+  for (const DirectoryEntry& entry : entries) {
+    if (EqualIgnoringCase(entry.name, name)) {
+      *attributes = entry.attributes;
+      return OwnEntry::kFound;
+    }
+  }
+  return entries.empty() ? OwnEntry::kNone : OwnEntry::kOther;
+}
+
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing) {
   unsigned attributes = 0;
-  return CopyFileWhole(
-      source, target, existing,
-      ReadAttributes(target, &attributes) ? std::optional<unsigned>(attributes) : std::nullopt);
+  const OwnEntry entry = FindOwnEntry(target, &attributes);
+  return entry != OwnEntry::kOther &&
+         CopyFileWhole(
+             source, target, existing,
+             entry == OwnEntry::kFound ? std::optional<unsigned>(attributes) : std::nullopt);
 }
 
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing,
@@ -84,13 +108,14 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
   if (DiskChangeAllowed("RenameFile", target)) {
     // Where nothing was found the name is taken without replacing: an entry that has appeared
     // since (placed by another process, or a name that differs only in letter case) is judged
-    // first, like one that was found.
+    // first, like one that was found; another file reached through its short alias is refused.
     if (PlaceCopy(&copy, target, found.has_value())) {
       return true;
     }
     unsigned attributes = 0;
-    verdict = !found && ReadAttributes(target, &attributes) ? VerdictOn(attributes, existing)
-                                                            : Verdict::kRefused;
+    verdict = !found && FindOwnEntry(target, &attributes) == OwnEntry::kFound
+                  ? VerdictOn(attributes, existing)
+                  : Verdict::kRefused;
     if (verdict == Verdict::kCopy && PlaceCopy(&copy, target, true)) {
       return true;
     }
