@@ -1,5 +1,7 @@
 #include "files/file_operations.h"
 
+#include <vector>
+
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "files/sharing_waits.h"
@@ -9,6 +11,9 @@
 namespace orx {
 
 namespace {
+
+// Every entry, files and sub-directories, hidden and system ones included.
+constexpr unsigned kEveryEntry = 63;
 
 bool HasAllFiles(const std::string& dir, std::initializer_list<const char*> names) {
   const std::string base = WithTrailingBackslash(dir);
@@ -67,12 +72,30 @@ bool EnsureDataDirectory(const std::string& dir) {
   }
 }
 
+OwnEntry FindOwnEntry(const std::string& path, unsigned* attributes) {
+  // A name with no wildcard lists the one entry it reaches, also through a short alias.
+  std::vector<DirectoryEntry> entries;
+  if (ListDirectory(WithoutTrailingBackslash(path), kEveryEntry, &entries) ==
+      ListingResult::kFailed) {
+    return OwnEntry::kOther;
+  }
+  const std::string name = FileNameOf(WithoutTrailingBackslash(path));
+  for (const DirectoryEntry& entry : entries) {
+    if (EqualIgnoringCase(entry.name, name)) {
+      *attributes = entry.attributes;
+      return OwnEntry::kFound;
+    }
+  }
+  return entries.empty() ? OwnEntry::kNone : OwnEntry::kOther;
+}
+
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing) {
   unsigned attributes = 0;
-  const Found found = ReadAttributes(target, &attributes);
-  return found != Found::kUnknown &&
-         CopyFileWhole(source, target, existing,
-                       found == Found::kThere ? std::optional<unsigned>(attributes) : std::nullopt);
+  const OwnEntry entry = FindOwnEntry(target, &attributes);
+  return entry != OwnEntry::kOther &&
+         CopyFileWhole(
+             source, target, existing,
+             entry == OwnEntry::kFound ? std::optional<unsigned>(attributes) : std::nullopt);
 }
 
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing,
@@ -99,7 +122,7 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
   if (DiskChangeAllowed("RenameFile", target)) {
     // Where nothing was found the name is taken without replacing: an entry that has appeared
     // since (placed by another process, or a name that differs only in letter case) is judged
-    // first, like one that was found.
+    // first, like one that was found; another file reached through its short alias is refused.
     const auto place = [&](bool replace) {
       return WaitingOutSharing(target, [&] { return PlaceCopy(&copy, target, replace); });
     };
@@ -107,7 +130,7 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
       return true;
     }
     unsigned attributes = 0;
-    verdict = !found && ReadAttributes(target, &attributes) == Found::kThere
+    verdict = !found && FindOwnEntry(target, &attributes) == OwnEntry::kFound
                   ? VerdictOn(attributes, existing)
                   : Verdict::kRefused;
     if (verdict == Verdict::kCopy && place(true)) {

@@ -72,11 +72,63 @@ struct TargetFolder {
   }
 };
 
+// A folder of the source as it was listed before the copy began, sub-folders included: a target
+// inside the source then gets what the source held, never the copy's own output again.
+struct SourceFolder {
+  std::string name;
+  std::vector<DirectoryEntry> entries;  // without "." and ".."
+  std::vector<SourceFolder> folders;    // those the copy takes, in the order of entries
+};
+
+// Whether a name has the form of a short (8.3) alias: a "~" with characters after it before the
+// extension, as in "LONGFI~1.TXT".
+bool HasAliasForm(const std::string& name) {
+  const std::string::size_type tilde = name.find('~');
+  const std::string::size_type dot = name.rfind('.');
+  return tilde != std::string::npos && tilde + 1 < (dot == std::string::npos ? name.size() : dot);
+}
+
+// Lists the tree under from into folder, the names of alias form first: copied before the long
+// names, they keep their own names and Windows gives each long name another alias. A folder that
+// cannot be listed is a failure; only a missing root (top) means "nothing".
+bool ListSource(const std::string& from, const std::string& skipPrefix, bool top,
+                SourceFolder* folder) {
+  const ListingResult listed = ListDirectory(from + kEveryName, kWholeTreeMask, &folder->entries);
+  if (listed == ListingResult::kFailed || (listed == ListingResult::kNoDirectory && !top)) {
+    return false;
+  }
+  std::vector<DirectoryEntry>& entries = folder->entries;
+  entries.erase(std::remove_if(entries.begin(), entries.end(), IsDotEntry), entries.end());
+  std::stable_partition(entries.begin(), entries.end(),
+                        [](const DirectoryEntry& entry) { return HasAliasForm(entry.name); });
+  for (const DirectoryEntry& entry : entries) {
+    if (IsSubDirectory(entry) &&
+        (skipPrefix.empty() || !IsBackupFolderName(skipPrefix, entry.name))) {
+      folder->folders.push_back(SourceFolder{entry.name, {}, {}});
+      if (!ListSource(from + entry.name + "\\", skipPrefix, false, &folder->folders.back())) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Whether a folder that the walk could not make is there under its own name: so in the listing of
+// its parent, or, for a name in another letter case, in a look of its own.
+bool IsOwnFolder(const std::string& to, const TargetFolder& parent) {
+  const std::optional<unsigned> listed = parent.Find(FileNameOf(WithoutTrailingBackslash(to)));
+  unsigned attributes = listed.value_or(0);
+  return (listed || FindOwnEntry(to, &attributes) == OwnEntry::kFound) &&
+         (attributes & kAttributeDirectory) != 0;
+}
+
 // Makes the target folder, or lists the one that is there, clearing what stopped copies left in
-// it. The top of the walk may need its parents made too. False when it can be neither made nor
-// listed, or a leftover cannot be removed.
-bool OpenTargetFolder(const std::string& to, bool top,
+// it. The top of the walk may need its parents made too; a folder below it that is there already
+// must be one the parent's listing shows under its own name, not another reached through its short
+// alias. False when it can be neither made nor listed, or a leftover cannot be removed.
+bool OpenTargetFolder(const std::string& to, const TargetFolder* parent,
                       const std::vector<DirectoryEntry>& sourceEntries, TargetFolder* folder) {
+  const bool top = parent == nullptr;
   const Found found = top ? IsDirectory(to) : Found::kNotThere;
   if (found == Found::kUnknown) {
     return false;
@@ -85,6 +137,9 @@ bool OpenTargetFolder(const std::string& to, bool top,
                      : DiskChangeAllowed("CreateDirectoryA", to) && CreateDirectoryA(to);
   if (folder->made) {
     return true;
+  }
+  if (parent != nullptr && !IsOwnFolder(to, *parent)) {
+    return false;
   }
   std::vector<DirectoryEntry> listed;
   if (ListDirectory(to + kEveryName, kWholeTreeMask, &listed) != ListingResult::kListed ||
@@ -97,36 +152,22 @@ bool OpenTargetFolder(const std::string& to, bool top,
   return true;
 }
 
-// The walk of CopyTree; top tells whether source is the tree's root, which may be missing.
-bool CopyTreeFrom(const std::string& source, const std::string& target,
-                  const std::string& skipPrefix, bool top) {
+// The walk of CopyTree over the listed source; parent is the target folder above, none at the top.
+bool CopyListedTree(const std::string& source, const std::string& target,
+                    const SourceFolder& listed, const TargetFolder* parent) {
   const std::string from = WithTrailingBackslash(source);
   const std::string to = WithTrailingBackslash(target);
-
-  // A folder that cannot be listed would arrive empty: only a missing root means "nothing". One
-  // listing serves both passes: a backup folder made inside the tree it copies is a directory.
-  std::vector<DirectoryEntry> entries;
-  const ListingResult listed = ListDirectory(from + kEveryName, kWholeTreeMask, &entries);
-  if (listed == ListingResult::kFailed || (listed == ListingResult::kNoDirectory && !top)) {
-    return false;
-  }
   // Made top-down, so that a folder the walk has made is known to be empty below it.
   TargetFolder folder;
-  if (!OpenTargetFolder(to, top, entries, &folder)) {
+  if (!OpenTargetFolder(to, parent, listed.entries, &folder)) {
     return false;
   }
-  for (const DirectoryEntry& entry : entries) {
-    if (!IsSubDirectory(entry) || IsDotEntry(entry)) {
-      continue;
-    }
-    if (!skipPrefix.empty() && IsBackupFolderName(skipPrefix, entry.name)) {
-      continue;
-    }
-    if (!CopyTreeFrom(from + entry.name, to + entry.name, skipPrefix, false)) {
+  for (const SourceFolder& sub : listed.folders) {
+    if (!CopyListedTree(from + sub.name, to + sub.name, sub, &folder)) {
       return false;
     }
   }
-  for (const DirectoryEntry& entry : entries) {
+  for (const DirectoryEntry& entry : listed.entries) {
     if (!IsSubDirectory(entry) &&
         !CopyFileWhole(from + entry.name, to + entry.name, ExistingFile::kReplace,
                        folder.made ? std::nullopt : folder.Find(entry.name))) {
@@ -139,7 +180,12 @@ bool CopyTreeFrom(const std::string& source, const std::string& target,
 }  // namespace
 
 bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix) {
-  return target.empty() || CopyTreeFrom(source, target, skipPrefix, true);
+  if (target.empty()) {
+    return true;
+  }
+  SourceFolder listed;
+  return ListSource(WithTrailingBackslash(source), skipPrefix, true, &listed) &&
+         CopyListedTree(source, target, listed, nullptr);
 }
 
 bool RemoveLeftoverTemporaries(const std::string& source, const std::string& target) {

@@ -10,10 +10,13 @@ namespace orx {
 // The prefix of every backup folder's name; the last character is a blank.
 inline constexpr const char kBackupFolderPrefix[] = "ORX Backup ";
 
-// Copies the tree under source into target, sub-directories depth first and then each level's
-// files, leaving out sub-directories that IsBackupFolderName accepts for a non-empty skipPrefix.
-// Each file arrives whole or not at all. A folder of the tree that cannot be listed is a failure;
-// a source that does not exist copies nothing. The first failure ends the whole walk; what was
+// Copies the tree under source, as it was listed before the first copy (so that a target inside
+// it gets what it held), into target, sub-directories depth first and then each level's files,
+// leaving out sub-directories that IsBackupFolderName accepts for a non-empty skipPrefix. Names of
+// the form of a short (8.3) alias go first in each folder, so that each long name gets another
+// alias; an entry in the way under another name is a failure, never replaced. Each file arrives
+// whole or not at all. A folder of the tree that cannot be listed is a failure before anything is
+// copied; a source that does not exist copies nothing. The first failure ends the whole walk; what was
 // copied stays. Files only in the target stay too, except the leftovers of copies that were
 // stopped by force, which each target folder loses as RemoveLeftoverTemporaries says: back the
 // target up first. True when everything was copied.

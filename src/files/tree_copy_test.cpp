@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/paths.h"
 #include "platform/platform.h"
 #include "test_files.h"
 
@@ -192,6 +193,36 @@ TEST(CopyTree, AFolderThatCannotBeListedFailsTheCopyAndMayHoldFiles) {
   EXPECT_EQ(unread, root / "src\\open\\..\\locked\\");
   EXPECT_FALSE(FileExists(root / "dst\\a.txt")) << "the walk stops at the folder";
 }
+
+#ifdef _WIN32
+TEST(CopyTree, AFileNamedLikeAnotherFilesShortAliasNeverReplacesIt) {
+  ScopedTempDir root;
+  // The alias the system gives the long name; the file of that name is made first, so that the
+  // long name gets another one.
+  WriteTree(root / "probe\\", {{"longfilename.txt", ""}});
+  const std::u16string probe = UnitsOfText(root / "probe\\longfilename.txt");
+  wchar_t alias[MAX_PATH];
+  const DWORD length =
+      GetShortPathNameW(reinterpret_cast<const wchar_t*>(probe.c_str()), alias, MAX_PATH);
+  ASSERT_TRUE(length > 0 && length < MAX_PATH);
+  const std::string aliasName = FileNameOf(TextOfUnits(std::u16string(alias, alias + length)));
+  ASSERT_NE(aliasName, "longfilename.txt");
+  WriteTree(root / "src\\", {{aliasName, "named like the alias"}});
+  WriteTree(root / "src\\", {{"longfilename.txt", "the long name's"}});
+  const Tree source = ReadTree(root / "src\\");
+  ASSERT_EQ(source.size(), 2u);
+
+  // Into a new folder, and again over both.
+  EXPECT_TRUE(CopyTree(root / "src", root / "new", ""));
+  EXPECT_TRUE(CopyTree(root / "src", root / "new", ""));
+  EXPECT_EQ(ReadTree(root / "new\\"), source);
+  // Where only the long name is there, its alias cannot be given to the other file.
+  const Tree older = {{"longfilename.txt", "older"}};
+  WriteTree(root / "old\\", older);
+  EXPECT_FALSE(CopyTree(root / "src", root / "old", ""));
+  EXPECT_EQ(ReadTree(root / "old\\"), older);
+}
+#endif
 
 TEST(BackupDirectory, BacksUpIntoItselfLeavingOutEarlierBackups) {
   ScopedTempDir root;

@@ -103,6 +103,18 @@ TEST_F(DataMoveScenario, EveryNameAndPathArrivesExactlyAlsoOverAnEarlierCopy) {
   }
 }
 
+TEST_F(DataMoveScenario, ARedirectionInsideTheInstallationsDataGetsWhatDataHeldOnce) {
+  WriteTree(Dir("inst"), kInstallation);
+  const std::string redir = Dir("inst") + "data\\red\\";  // as the program shows it
+
+  EXPECT_EQ(Run({"/v" + Dir("inst"), "/r" + redir}).output,
+            Report(kConfigured, {kNoRights, RedirectionEstablished(redir), DataCopiedTo(redir)}));
+  // Data held the redirection's own Data folder, empty, when the copy began.
+  EXPECT_EQ(ReadTree(Dir("inst") + "Data\\red\\"),
+            WithDirectories(Replaced(
+                kInstallation, {{"orx.ini", kLocalSettingsRewritten}, {"Data\\red\\Data\\", ""}})));
+}
+
 TEST_F(DataMoveScenario, RerunOfAMoveStoppedByForceLeavesNoTemporaryFile) {
   // Enough files that the move is stopped half-way, and a user's file of the temporary form.
   Tree installation = {{"orx.ini", kSettings}, {"Data\\dg\\~ox0F0F", "the user's own\r\n"}};
