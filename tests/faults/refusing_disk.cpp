@@ -15,8 +15,35 @@
 namespace orx {
 
 namespace {
+
 std::string replacementName;
 std::string backupName;
+
+// One counted door: the calls through it, numbered from 1, and their trace. The variable failAt
+// names the call that fails; countFile, when set, receives after each call the number of calls so
+// far and one line per call (written at every call: a run may end without its exit handlers).
+struct CountedDoor {
+  const char* failAtVariable;
+  const char* countFileVariable;
+  long calls = 0;
+  std::string trace;
+
+  // Counts the call; true when it is the one to fail.
+  bool Fails(const char* call, const std::string& path) {
+    const char* failAt = std::getenv(failAtVariable);
+    ++calls;
+    trace += std::string(call) + ' ' + path + '\n';
+    if (const char* name = std::getenv(countFileVariable)) {
+      if (std::FILE* file = std::fopen(name, "wb")) {
+        const std::string text = std::to_string(calls) + "\n" + trace;
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+      }
+    }
+    return failAt != nullptr && calls == std::atol(failAt);
+  }
+};
+
 }  // namespace
 
 void ReplacementNamesAre(const std::string& replacement, const std::string& backup) {
@@ -25,22 +52,10 @@ void ReplacementNamesAre(const std::string& replacement, const std::string& back
 }
 
 bool DiskChangeAllowed(const char* call, const std::string& path) {
-  static const long failAt =
-      std::atol(std::getenv("ORX_FAIL_AT") ? std::getenv("ORX_FAIL_AT") : "0");
-  static long calls = 0;
-  static std::string trace;
-  ++calls;
-  trace += std::string(call) + ' ' + path + '\n';
-  // Written at every call: a run may end without running the program's exit handlers.
-  if (const char* name = std::getenv("ORX_COUNT_FILE")) {
-    if (std::FILE* file = std::fopen(name, "wb")) {
-      const std::string text = std::to_string(calls) + "\n" + trace;
-      std::fwrite(text.data(), 1, text.size(), file);
-      std::fclose(file);
-    }
-  }
+  static CountedDoor door{"ORX_FAIL_AT", "ORX_COUNT_FILE", 0, {}};
+  const bool fails = door.Fails(call, path);
   const std::string end = std::getenv("ORX_REPLACE_END") ? std::getenv("ORX_REPLACE_END") : "";
-  if (calls == failAt && std::string(call) == "ReplaceWithFile" && !backupName.empty()) {
+  if (fails && std::string(call) == "ReplaceWithFile" && !backupName.empty()) {
     if (end == "gone") {
       RemoveFile(path);
     } else if ((end == "aside" || end == "placed") && RenameFile(path, backupName, false) &&
@@ -49,30 +64,14 @@ bool DiskChangeAllowed(const char* call, const std::string& path) {
     }
   }
   backupName.clear();
-  return calls != failAt;
+  return !fails;
 }
-
-}  // namespace orx
-
-namespace orx {
 
 // The same for every look (look-up, listing, read of a whole file), counted on their own:
 // ORX_FAIL_LOOK_AT names the look that fails, ORX_LOOK_COUNT_FILE receives their count and trace.
 bool DiskLookAllowed(const char* call, const std::string& path) {
-  static const long failAt =
-      std::atol(std::getenv("ORX_FAIL_LOOK_AT") ? std::getenv("ORX_FAIL_LOOK_AT") : "0");
-  static long calls = 0;
-  static std::string trace;
-  ++calls;
-  trace += std::string(call) + ' ' + path + '\n';
-  if (const char* name = std::getenv("ORX_LOOK_COUNT_FILE")) {
-    if (std::FILE* file = std::fopen(name, "wb")) {
-      const std::string text = std::to_string(calls) + "\n" + trace;
-      std::fwrite(text.data(), 1, text.size(), file);
-      std::fclose(file);
-    }
-  }
-  return calls != failAt;
+  static CountedDoor door{"ORX_FAIL_LOOK_AT", "ORX_LOOK_COUNT_FILE", 0, {}};
+  return !door.Fails(call, path);
 }
 
 }  // namespace orx
