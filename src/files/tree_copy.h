@@ -16,8 +16,8 @@ inline constexpr const char kBackupFolderPrefix[] = "ORX Backup ";
 // the form of a short (8.3) alias go first in each folder, so that each long name gets another
 // alias; an entry in the way under another name is a failure, never replaced. Each file arrives
 // whole or not at all. A folder of the tree that cannot be listed is a failure before anything is
-// copied; a source that does not exist copies nothing. The first failure ends the whole walk; what was
-// copied stays. Files only in the target stay too, except the leftovers of copies that were
+// copied; a source that does not exist copies nothing. The first failure ends the whole walk; what
+// was copied stays. Files only in the target stay too, except the leftovers of copies that were
 // stopped by force, which each target folder loses as RemoveLeftoverTemporaries says: back the
 // target up first. True when everything was copied.
 bool CopyTree(const std::string& source, const std::string& target, const std::string& skipPrefix);
