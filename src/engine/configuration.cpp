@@ -304,9 +304,11 @@ ConfigurationOutcome RunConfiguration(const Options& options) {
   ConfigurationRequest request;
   request.installDirectory = options.installDirectory;
   request.serverDirectory = options.serverDirectory;
-  // Read once, under the name the run saves it by.
+  // Read once, under the name as given (a failure to read names it so), and saved under the
+  // normalised name, as every later step names the file.
   SettingsDocument installSettings =
-      OpenSettingsDocument(SettingsFileOf(Normalised(options.installDirectory)));
+      OpenSettingsDocument(SettingsFileOf(options.installDirectory))
+          .Renamed(SettingsFileOf(Normalised(options.installDirectory)));
   request.currentRedirection = NormalisedRedirectionOf(installSettings);
   request.newRedirection = options.redirectionDirectory;
   request.copySharedFiles = options.copySharedFiles && !HasSharedFileSet(options.serverDirectory) &&

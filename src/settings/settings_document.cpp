@@ -136,6 +136,12 @@ void SettingsDocument::Save() {
   onDisk_ = std::move(text);
 }
 
+SettingsDocument SettingsDocument::Renamed(std::string fileName) const {
+  SettingsDocument renamed = *this;
+  renamed.fileName_ = std::move(fileName);
+  return renamed;
+}
+
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes) {
   std::vector<SettingsSection> sections;
   TextEncoding encoding = TextEncoding::kPlain;

@@ -52,6 +52,8 @@ class SettingsDocument {
   void RemoveSection(const std::string& section);
   // A copy of every stored line of the first section named section; empty when it is missing.
   TextLines SectionLines(const std::string& section) const;
+  // The same document bound to another name of the same file (another spelling of its path).
+  SettingsDocument Renamed(std::string fileName) const;
 
   // The bytes Save writes: each section's header, its lines and one empty line, all ended by CR LF,
   // in the document's encoding (a Unicode form with its mark, also when no section is left).
