@@ -153,15 +153,13 @@ void MoveData(ConfigurationRun& run) {
   }
   const auto attempt = [&run](auto step) { return Attempt(&run.failedCall, step); };
   // A target that cannot be listed may hold files that need their backup.
-  std::string unread;
-  Found holdsFiles = Found::kUnknown;
-  attempt([&] {
-    holdsFiles = TreeHasFiles(run.target, &unread);
-    return holdsFiles != Found::kUnknown;
+  const bool backedUp = attempt([&run] {
+    std::string unread;
+    const Found holdsFiles = TreeHasFiles(run.target, &unread);
+    return holdsFiles == Found::kNotThere ||
+           (holdsFiles == Found::kThere && BackupDirectory(run.target, run.target));
   });
-  if (holdsFiles == Found::kUnknown || (holdsFiles == Found::kThere && !attempt([&run] {
-                                          return BackupDirectory(run.target, run.target);
-                                        }))) {
+  if (!backedUp) {
     run.failure = "File backup of \"" + run.target + "\" failed.";
     return;
   }

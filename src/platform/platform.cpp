@@ -4,9 +4,7 @@
 #include "base/paths.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "base/raised_failure.h"
 #include "platform/disk_changes.h"
@@ -16,10 +14,6 @@ namespace orx {
 
 namespace {
 
-void Pause(unsigned milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
 // A look through the door, tried again while it fails otherwise than "not found".
 template <typename Look>
 Found LookedUp(const char* call, const std::string& path, Look look) {
@@ -28,7 +22,7 @@ Found LookedUp(const char* call, const std::string& path, Look look) {
     return Found::kUnknown;
   }
   return port::Retried(
-      look, [](Found found) { return found == Found::kUnknown; }, Pause);
+      look, [](Found found) { return found == Found::kUnknown; }, PauseFor);
 }
 
 }  // namespace
@@ -57,7 +51,7 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
   }
   return port::Retried([&] { return port::ListDirectory(pattern, attributeMask, entries); },
                        [](ListingResult listed) { return listed == ListingResult::kFailed; },
-                       Pause);
+                       PauseFor);
 }
 
 bool PassesAttributeMask(unsigned attributes, unsigned attributeMask) {
@@ -93,7 +87,7 @@ void ReadFileBytesInto(const std::string& path, std::string* bytes) {
                            return result != port::ReadResult::kRead &&
                                   KindOfFailure(LastSystemFailure().code) != FailureKind::kNotFound;
                          },
-                         Pause);
+                         PauseFor);
   } else {
     port::RecordRefusedLook(path);
   }
