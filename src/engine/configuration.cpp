@@ -172,11 +172,14 @@ void MoveData(ConfigurationRun& run) {
   // Only after a backup and a complete data copy may the target's settings file be replaced. The
   // settings file and the marker belong to the data: a move without them is no move. The copy of
   // either may have been stopped by force before: its leftover goes as the data tree's do.
-  if (!attempt([&run] {
-        return RemoveLeftoverTemporaries(run.source, run.target) &&
-               CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) &&
-               CopyIfPresent(run.source + kInstallationMarker, run.target + kInstallationMarker);
-      })) {
+  const bool copied = attempt([&run] {
+    return RemoveLeftoverTemporaries(run.source, run.target) &&
+           CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) &&
+           CopyIfPresent(run.source + kInstallationMarker, run.target + kInstallationMarker);
+  });
+  // The copy has changed the target's settings file outside the store: read it afresh.
+  ForgetSettingsContent(run.target + kSettingsFileName);
+  if (!copied) {
     run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
     return;
   }
@@ -299,6 +302,7 @@ ConfigurationOutcome OutcomeOf(const ConfigurationRun& run) {
 }  // namespace
 
 ConfigurationOutcome RunConfiguration(const Options& options) {
+  const SettingsFilesOfRun settingsFiles;
   ConfigurationRequest request;
   request.installDirectory = options.installDirectory;
   request.serverDirectory = options.serverDirectory;

@@ -1,6 +1,7 @@
 #include "settings/settings_document.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "base/characters.h"
@@ -39,7 +40,47 @@ auto FindSectionIn(Sections& sections, const std::string& section) {
   });
 }
 
+// The contents the run holding a SettingsFilesOfRun knows, by IdentityOf their file name.
+std::map<std::string, std::optional<std::string>>* knownContents = nullptr;
+
+// One key for every spelling of a file's name that Windows resolves alike: the full path (doubled
+// backslashes, "." and ".." resolved, a relative name completed), without regard to the case of A
+// to Z. A name too long to expand is keyed as given.
+std::string IdentityOf(const std::string& fileName) {
+  const std::string full = ExpandPath(fileName);
+  return LowerCase(full.empty() ? fileName : full);
+}
+
 }  // namespace
+
+SettingsFilesOfRun::SettingsFilesOfRun() {
+  knownContents = new std::map<std::string, std::optional<std::string>>();
+}
+
+SettingsFilesOfRun::~SettingsFilesOfRun() {
+  delete knownContents;
+  knownContents = nullptr;
+}
+
+const std::optional<std::string>* KnownSettingsContent(const std::string& fileName) {
+  if (knownContents == nullptr) {
+    return nullptr;
+  }
+  const auto known = knownContents->find(IdentityOf(fileName));
+  return known == knownContents->end() ? nullptr : &known->second;
+}
+
+void RememberSettingsContent(const std::string& fileName, std::optional<std::string> content) {
+  if (knownContents != nullptr) {
+    (*knownContents)[IdentityOf(fileName)] = std::move(content);
+  }
+}
+
+void ForgetSettingsContent(const std::string& fileName) {
+  if (knownContents != nullptr) {
+    knownContents->erase(IdentityOf(fileName));
+  }
+}
 
 SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSection> sections,
                                    TextEncoding encoding, std::optional<std::string> onDisk)
@@ -132,7 +173,10 @@ std::string SettingsDocument::Text() const {
 
 void SettingsDocument::Save() {
   std::string text = Text();
-  ReplaceKnownFileBytes(fileName_, text, onDisk_);
+  // What the run last wrote under another spelling of the name is what the file holds now.
+  const std::optional<std::string>* known = KnownSettingsContent(fileName_);
+  ReplaceKnownFileBytes(fileName_, text, known != nullptr ? *known : onDisk_);
+  RememberSettingsContent(fileName_, text);
   onDisk_ = std::move(text);
 }
 
@@ -159,16 +203,22 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
 }
 
 SettingsDocument OpenSettingsDocument(const std::string& fileName) {
+  if (const std::optional<std::string>* known = KnownSettingsContent(fileName)) {
+    return known->has_value() ? SettingsDocumentFromText(fileName, **known)
+                              : SettingsDocument(fileName);
+  }
   // Only a file that is not there loads as empty: one that cannot be looked at might be saved over.
   const Found found = fileName.empty() ? Found::kNotThere : IsFile(fileName);
   if (found == Found::kUnknown) {
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", fileName));
   }
   if (found == Found::kNotThere) {
+    RememberSettingsContent(fileName, std::nullopt);
     return SettingsDocument(fileName);
   }
   std::string bytes;
   ReadFileBytesWaiting(fileName, &bytes);
+  RememberSettingsContent(fileName, bytes);
   return SettingsDocumentFromText(fileName, bytes);
 }
 

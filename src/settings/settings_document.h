@@ -84,4 +84,25 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
 // looked at.
 SettingsDocument OpenSettingsDocument(const std::string& fileName);
 
+// While one exists, the settings files the run reads and writes are remembered by the file they
+// name, whatever the spelling (the full path, letters A to Z in either case): a file the run has
+// read or written is opened again from what it last held, without a look or a read, and each Save
+// replaces only what the run last knew the file to hold, under whichever spelling it was read or
+// written. One configuration run holds one for its whole length; without one every open reads the
+// disk and every document guards only its own load.
+class SettingsFilesOfRun {
+ public:
+  SettingsFilesOfRun();
+  ~SettingsFilesOfRun();
+  SettingsFilesOfRun(const SettingsFilesOfRun&) = delete;
+  SettingsFilesOfRun& operator=(const SettingsFilesOfRun&) = delete;
+};
+// What the run last knew the file to hold: nullptr when it has not read or written it (or no run
+// is remembering); else nullopt for no file, or the bytes.
+const std::optional<std::string>* KnownSettingsContent(const std::string& fileName);
+// Records what the file holds now, as the run has just read or written it.
+void RememberSettingsContent(const std::string& fileName, std::optional<std::string> content);
+// Forgets the file, after something other than a settings save has changed it (a copy).
+void ForgetSettingsContent(const std::string& fileName);
+
 }  // namespace orx

@@ -275,5 +275,26 @@ TEST(SettingsDocument, SaveReplacesOnlyTheFileItLoaded) {
   }
 }
 
+TEST(SettingsDocument, ARunKnowsItsFilesUnderEverySpellingAndReadsEachOnce) {
+  ScopedTempDir dir;
+  const std::string file = dir / "orx.ini";
+  const std::string otherSpelling = dir.path() + ".\\ORX.INI";
+  WriteFile(file, "[A]\r\nk=1\r\n");
+  {
+    const SettingsFilesOfRun run;
+    SettingsDocument first = OpenSettingsDocument(file);
+    first.WriteText("A", "k", "2");
+    first.Save();
+    // Another program writes after the run's save: the run goes on from what it wrote itself.
+    WriteFile(file, "[Z]\r\n");
+    SettingsDocument second = OpenSettingsDocument(otherSpelling);
+    EXPECT_EQ(second.ReadText("A", "k", ""), "2");
+    EXPECT_EQ(FailureOf([&] { second.Save(); }),
+              "EFCreateError Cannot create file " + otherSpelling);
+  }
+  // Outside a run every open reads the disk.
+  EXPECT_EQ(OpenSettingsDocument(otherSpelling).Text(), "[Z]\r\n\r\n");
+}
+
 }  // namespace
 }  // namespace orx
