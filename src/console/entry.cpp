@@ -64,7 +64,7 @@ void StartRecord(RunRecord* record) {
     record->time = ZonedNow();
     record->computer = RecordedComputerName();
     record->user = UserName();
-    record->program = std::string(kProgramFileName) + " " + ORX_VERSION_TEXT;
+    record->program = std::string(kProgramFileName) + " " + ORX_RELEASE_TEXT;
     record->commandLine = CommandLineText();
   } catch (const std::bad_alloc&) {
     // The record goes without them.

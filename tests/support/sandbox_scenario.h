@@ -79,7 +79,7 @@ class SandboxScenario : public ::testing::Test {
       commandLine += " " + argument;
     }
     return "Run: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d\\d:\\d\\d\r\nComputer: " +
-           Literal(computer) + "\r\nUser: [^\r\n]*\r\nProgram: orxconfigc\\.exe 3\\.0\r\n" +
+           Literal(computer) + "\r\nUser: [^\r\n]*\r\nProgram: orxconfigc\\.exe 3\\.0\\.1\r\n" +
            "Command line: [^\r\n]*" + Literal(commandLine) + "\r\n" +
            Literal(output.substr(std::min(output.size(), kBanner.size()))) +
            (code == 0 ? std::string()

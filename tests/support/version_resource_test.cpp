@@ -1,11 +1,12 @@
 // The built orxconfigc.exe as administrators inspect it: its version resource, its manifest, and
-// the banner's version against the resource's.
+// the banner's and the log's version against the resource's.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "run_program.h"
+#include "test_files.h"
 #include "version_probe.h"
 
 namespace orx::testing {
@@ -23,8 +24,13 @@ std::vector<std::string> OutputLines(const std::string& output) {
   return lines;
 }
 
-std::string MajorMinor(const unsigned (&parts)[4]) {
-  return std::to_string(parts[0]) + "." + std::to_string(parts[1]);
+// The first count parts of a version, joined by dots.
+std::string VersionText(const unsigned (&parts)[4], int count) {
+  std::string text = std::to_string(parts[0]);
+  for (int part = 1; part < count; ++part) {
+    text += "." + std::to_string(parts[part]);
+  }
+  return text;
 }
 
 // The named string of the resource, or a text no version string can be.
@@ -64,10 +70,8 @@ TEST(VersionResource, NamesTheBuiltProgramWithTheConfiguredVersion) {
 TEST(VersionResource, FixedVersionsMatchTheVersionStrings) {
   const std::optional<VersionResource> resource = ReadVersionResource(ProgramPath());
   ASSERT_TRUE(resource);
-  EXPECT_EQ(MajorMinor(resource->fileVersion), StringOf(*resource, "FileVersion"));
-  EXPECT_EQ(MajorMinor(resource->productVersion), StringOf(*resource, "ProductVersion"));
-  EXPECT_EQ(resource->fileVersion[2], 0u);
-  EXPECT_EQ(resource->fileVersion[3], 0u);
+  EXPECT_EQ(VersionText(resource->fileVersion, 4), StringOf(*resource, "FileVersion"));
+  EXPECT_EQ(VersionText(resource->productVersion, 4), StringOf(*resource, "ProductVersion"));
 }
 
 TEST(VersionResource, BannerTitleCarriesTheResourceVersion) {
@@ -78,9 +82,21 @@ TEST(VersionResource, BannerTitleCarriesTheResourceVersion) {
   const std::vector<std::string> lines = OutputLines(run.output);
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[1], "Ormatide - Workgroup Configuration Version " +
-                          MajorMinor(resource->fileVersion) + " (Console)");
-  EXPECT_EQ(lines[1], "Ormatide - Workgroup Configuration Version " +
-                          StringOf(*resource, "FileVersion") + " (Console)");
+                          VersionText(resource->fileVersion, 2) + " (Console)");
+}
+
+// The log tells releases apart where the banner cannot: its Program: line carries the
+// resource's first three parts.
+TEST(VersionResource, LogNamesTheResourceRelease) {
+  const std::optional<VersionResource> resource = ReadVersionResource(ProgramPath());
+  ASSERT_TRUE(resource);
+  ScopedTempDir temp;
+  MakeDirectories(temp / "inst");
+  const ProgramResult run = RunProgram({"/v" + temp / "inst", "/l" + temp / "run.log"});
+  ASSERT_EQ(run.exitStatus, 0) << run.output;
+  const std::string program =
+      "\r\nProgram: orxconfigc.exe " + VersionText(resource->fileVersion, 3) + "\r\n";
+  EXPECT_NE(ReadFile(temp / "run.log").find(program), std::string::npos);
 }
 
 TEST(ProcessManifest, RunsAsInvokerOnWindows7To11InTheUsersCodePage) {
