@@ -7,6 +7,7 @@
 #include "base/characters.h"
 #include "base/paths.h"
 #include "platform/case_fold.h"
+#include "platform/full_path.h"
 #include "platform/wildcard.h"
 
 namespace orx::what_if {
@@ -56,7 +57,11 @@ std::string Folded(const std::string& text) {
 
 // The full name of a path, without a final backslash but after a drive's colon.
 std::string FullNameOf(const std::string& path) {
-  std::string full = ExpandPath(path);
+  // A full path is worked out from its text, without asking for the current directory.
+  std::string full = FullPathOf(path, std::string());
+  if (full.empty()) {
+    full = ExpandPath(path);
+  }
   if (full.empty()) {
     full = path;  // too long to expand: taken as it is given
   }
@@ -104,10 +109,18 @@ void RecordGone(const std::string& path) {
 
 // What a name holds in the check's view: what is recorded under it, else what the disk holds.
 Found Look(const std::string& path, unsigned* attributes) {
-  const Entry* entry = Recorded(path);
-  if (entry == nullptr) {
-    return port::ReadAttributes(path, attributes);
+  const std::string full = FullNameOf(path);
+  const auto recorded = check->entries.find(KeyOf(full));
+  if (recorded == check->entries.end()) {
+    // A folder the check made holds nothing on the disk.
+    const auto folder = check->entries.find(KeyOf(FolderOf(full)));
+    if (folder == check->entries.end() || folder->second.kind != Kind::kFolder) {
+      return port::ReadAttributes(path, attributes);
+    }
+    port::RecordRefusal(path, port::Refusal::kNotFound);
+    return Found::kNotThere;
   }
+  const Entry* entry = &recorded->second;
   if (entry->kind == Kind::kGone) {
     port::RecordRefusal(path, port::Refusal::kNotFound);
     return Found::kNotThere;
