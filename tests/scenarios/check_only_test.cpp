@@ -69,6 +69,8 @@ TEST_F(CheckOnlyScenario, ChangesNothingAndForetellsTheRunsReport) {
     ASSERT_GE(run.output.size(), kBanner.size());
     EXPECT_EQ(checked.output, kBanner + kCheckOnly + run.output.substr(kBanner.size()));
   }
+  // With /? the syntax screen is all there is.
+  EXPECT_EQ(Run({"/n", "/?"}).output, Run({"/?"}).output);
 }
 
 }  // namespace
