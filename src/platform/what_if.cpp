@@ -174,8 +174,8 @@ bool Replaceable(const std::string& path, unsigned attributes) {
   return true;
 }
 
-// Where the file of a recorded entry differs from what the disk holds under its name by its bytes
-// alone, whether it does; false when it cannot tell.
+// Whether the bytes of a recorded file differ from those the disk holds under its name; a file
+// that cannot be read counts as different.
 bool BytesDiffer(const Entry& entry, std::string* recorded, std::string* real) {
   if (!entry.held && KeyOf(entry.source) == KeyOf(entry.path)) {
     return false;
@@ -275,8 +275,7 @@ bool ChangesDisk() {
                      [&](const Entry* entry) { return BytesDiffer(*entry, &recorded, &real); });
 }
 
-// ---- Looks
-// ----------------------------------------------------------------------------------------
+// ---- Looks -------------------------------------------------------------------------------------
 
 Found IsFile(const std::string& path) {
   if (check == nullptr) {
@@ -341,8 +340,7 @@ port::ReadResult ReadFileBytesInto(const std::string& path, std::string* bytes) 
   return port::ReadResult::kRead;
 }
 
-// ---- Changes
-// --------------------------------------------------------------------------------------
+// ---- Changes -----------------------------------------------------------------------------------
 
 bool CreateDirectoryA(const std::string& path) {
   if (check == nullptr) {
