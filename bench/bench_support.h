@@ -73,9 +73,9 @@ inline double Median(std::vector<double> values) {
 
 #ifndef _WIN32
 // Runs the command with its standard output into the given file and returns the wall-clock
-// seconds; a command that fails ends the benchmark.
+// seconds; a command that ends with another status than expected ends the benchmark.
 inline double TimedRun(const std::vector<std::string>& command,
-                       const std::string& output = "/dev/null") {
+                       const std::string& output = "/dev/null", int expected = 0) {
   // The child must not inherit unwritten output of ours.
   std::fflush(stdout);
   const auto start = std::chrono::steady_clock::now();
@@ -96,7 +96,7 @@ inline double TimedRun(const std::vector<std::string>& command,
   waitpid(child, &status, 0);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != expected) {
     std::fprintf(stderr, "%s failed with status %d\n", command[0].c_str(), WEXITSTATUS(status));
     std::exit(1);
   }

@@ -23,6 +23,12 @@ const char kProgramFileName[] = "orxconfigc.exe";
 constexpr int kFailureReported = 2;
 // The status of a run stopped by a raised failure, with or without /e.
 constexpr int kFailureRaised = 1;
+// The status of a check (/n) whose run would change the disk and print the success report.
+constexpr int kChangesWanted = 3;
+
+// What a check (/n) prints after the banner, before the report the run would print.
+const char kCheckOnlyLine[] =
+    "Check only: nothing has been changed. A run of this line would report:";
 
 // Writes the default failure text and returns it; the process then ends with status 1.
 std::string WriteFailure(const std::string& kind, std::uint32_t offset,
@@ -153,6 +159,12 @@ int RunProgram(int argc, char** argv) {
     if (arguments.empty() || AsksForHelp(arguments)) {
       ShowSyntax();
     } else {
+      // A check runs the very same line, with every change held back at the platform's edge.
+      record.checkOnly = AsksForCheckOnly(arguments);
+      if (record.checkOnly) {
+        CheckOnlyFromNow();
+        LineWrite(kCheckOnlyLine);
+      }
       account = ParseAccount(arguments);
       if (!account.logFile.empty()) {
         StartRecord(&record);
@@ -163,7 +175,13 @@ int RunProgram(int argc, char** argv) {
       const bool failed = !outcome.failureText.empty();
       record.printed = failed ? outcome.failureText : outcome.successText;
       record.failedCall = outcome.failedCall;
-      record.exitStatus = failed && account.exitStatusTellsOutcome ? kFailureReported : 0;
+      if (failed) {
+        // A check tells the outcome without /e.
+        record.exitStatus =
+            account.exitStatusTellsOutcome || record.checkOnly ? kFailureReported : 0;
+      } else {
+        record.exitStatus = record.checkOnly && CheckedChangesAlterDisk() ? kChangesWanted : 0;
+      }
     }
     FlushOutput();
   } catch (const RaisedFailure& failure) {

@@ -123,4 +123,10 @@ bool AsksForHelp(const std::vector<std::string>& arguments) {
   return false;
 }
 
+bool AsksForCheckOnly(const std::vector<std::string>& arguments) {
+  return std::any_of(arguments.begin(), arguments.end(), [](const std::string& argument) {
+    return LowerCase(argument.substr(0, 2)) == "/n";
+  });
+}
+
 }  // namespace orx

@@ -23,6 +23,9 @@ struct RunAccount {
 RunAccount ParseAccount(const std::vector<std::string>& arguments);
 // True when an argument asks for the syntax screen ("/?").
 bool AsksForHelp(const std::vector<std::string>& arguments);
+// True when an argument is /n (its first two characters, in either case): the run is a check
+// that changes nothing and tells what the line would do.
+bool AsksForCheckOnly(const std::vector<std::string>& arguments);
 // The APPDATA location when it exists, else the fixed installation with its marker, else the
 // (missing) APPDATA location; always ends with one backslash. A directory that cannot be looked
 // at raises EInOutError "Cannot read directory %s" (a marker, EFOpenError "Cannot open file %s").

@@ -29,7 +29,7 @@ std::string ZonedTimeText(const ZonedTime& time) {
 }  // namespace
 
 std::string RunRecordText(const RunRecord& record) {
-  std::string text = "Run: " + ZonedTimeText(record.time) + "\r\n";
+  std::string text = (record.checkOnly ? "Check: " : "Run: ") + ZonedTimeText(record.time) + "\r\n";
   text += "Computer: " + record.computer + "\r\n";
   text += "User: " + record.user + "\r\n";
   text += "Program: " + record.program + "\r\n";

@@ -10,6 +10,7 @@ namespace orx {
 
 // What one record tells; texts in the program's 8-bit form.
 struct RunRecord {
+  bool checkOnly = false;  // /n: the record of a check, "Check: …" in place of "Run: …"
   ZonedTime time;
   std::string computer;
   std::string user;

@@ -23,6 +23,9 @@ TEST(RunRecord, TellsTheRunThenWhatWasPrintedThenWhatTheReportCannotSay) {
             "Ormatide configuration failed.\r\nFile copy from \"a\\\" to \"b\\\" failed.\r\n"
             "Failed path: b\\Data\\~ox1A2B\r\nSystem error: 5 (Access is denied)\r\n"
             "Exit status: 2\r\n\r\n");
+  // A check (/n) is told apart from a run by its first line alone.
+  record.checkOnly = true;
+  EXPECT_EQ(RunRecordText(record).substr(0, 35), "Check: 2026-03-02 09:05:03 -05:30\r\n");
 }
 
 }  // namespace

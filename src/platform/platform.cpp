@@ -9,6 +9,7 @@
 #include "base/raised_failure.h"
 #include "platform/disk_changes.h"
 #include "platform/port.h"
+#include "platform/what_if.h"
 
 namespace orx {
 
@@ -28,7 +29,7 @@ Found LookedUp(const char* call, const std::string& path, Look look) {
 }  // namespace
 
 Found IsFile(const std::string& path) {
-  return LookedUp("IsFile", path, [&] { return port::IsFile(path); });
+  return LookedUp("IsFile", path, [&] { return what_if::IsFile(path); });
 }
 
 Found IsDirectory(const std::string& path) {
@@ -39,7 +40,8 @@ Found IsDirectory(const std::string& path) {
 }
 
 Found ReadAttributes(const std::string& path, unsigned* attributes) {
-  return LookedUp("ReadAttributes", path, [&] { return port::ReadAttributes(path, attributes); });
+  return LookedUp("ReadAttributes", path,
+                  [&] { return what_if::ReadAttributes(path, attributes); });
 }
 
 ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
@@ -49,9 +51,54 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
     port::RecordRefusedLook(pattern);
     return ListingResult::kFailed;
   }
-  return port::Retried([&] { return port::ListDirectory(pattern, attributeMask, entries); },
+  return port::Retried([&] { return what_if::ListDirectory(pattern, attributeMask, entries); },
                        [](ListingResult listed) { return listed == ListingResult::kFailed; },
                        PauseFor);
+}
+
+bool CreateDirectoryA(const std::string& path) {
+  return what_if::CreateDirectoryA(path);
+}
+
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open) {
+  return what_if::CopyToNewFile(source, target, open);
+}
+
+bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
+  return what_if::PlaceCopy(copy, to, replaceExisting);
+}
+
+void DropCopy(OpenCopy* copy) {
+  what_if::DropCopy(copy);
+}
+
+bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
+  return what_if::RenameFile(from, to, replaceExisting);
+}
+
+bool RemoveFile(const std::string& path) {
+  return what_if::RemoveFile(path);
+}
+
+NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {
+  return what_if::CreateFileForWriting(path, mustBeNew, file);
+}
+
+bool WriteToFile(const WritableFile& file, const std::string& bytes) {
+  return what_if::WriteToFile(file, bytes);
+}
+
+bool FlushFile(const WritableFile& file) {
+  return what_if::FlushFile(file);
+}
+
+bool CloseFile(WritableFile* file) {
+  return what_if::CloseFile(file);
+}
+
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string& backup) {
+  return what_if::ReplaceWithFile(target, replacement, backup);
 }
 
 bool PassesAttributeMask(unsigned attributes, unsigned attributeMask) {
@@ -82,7 +129,7 @@ bool IsTemporaryName(const std::string& name) {
 void ReadFileBytesInto(const std::string& path, std::string* bytes) {
   port::ReadResult read = port::ReadResult::kNotOpened;
   if (DiskLookAllowed("ReadFileBytes", path)) {
-    read = port::Retried([&] { return port::ReadFileBytesInto(path, bytes); },
+    read = port::Retried([&] { return what_if::ReadFileBytesInto(path, bytes); },
                          [](port::ReadResult result) {
                            return result != port::ReadResult::kRead &&
                                   KindOfFailure(LastSystemFailure().code) != FailureKind::kNotFound;

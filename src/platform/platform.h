@@ -223,4 +223,17 @@ bool AppendToFile(const std::string& path, const std::string& bytes);
 // Forgets the last failed call, so that a step can tell a failure of its own from an earlier one.
 void ForgetSystemFailure();
 
+// ---- A check that changes nothing ---------------------------------------------------------------
+
+// From now on for the rest of the process no call of this header changes a disk (AppendToFile
+// aside): each change is recorded in memory instead, and every later look, listing and read sees
+// what the recorded changes would have made (what_if.h). A change is taken to succeed unless what
+// can be seen refuses it (a name taken, a missing folder, a read-only file to be written over).
+void CheckOnlyFromNow();
+// Whether the changes recorded since CheckOnlyFromNow, taken together, would leave the disk other
+// than it is: a name that would be made, or gone, or hold other bytes or other read-only, hidden
+// or system flags. A temporary file made and removed again, and a file written anew with the bytes
+// and flags it holds, change nothing (its time of last change aside). False without a check.
+bool CheckedChangesAlterDisk();
+
 }  // namespace orx

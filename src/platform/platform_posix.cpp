@@ -269,7 +269,12 @@ void port::RecordRefusedLook(const std::string& path) {
   Failed(path);
 }
 
-bool CreateDirectoryA(const std::string& path) {
+void port::RecordRefusal(const std::string& path, Refusal refusal) {
+  errno = refusal == Refusal::kNotFound ? ENOENT : refusal == Refusal::kNameTaken ? EEXIST : EACCES;
+  Failed(path);
+}
+
+bool port::CreateDirectoryA(const std::string& path) {
   if (IsServerOrShare(path)) {
     return false;
   }
@@ -294,7 +299,8 @@ Found port::ReadAttributes(const std::string& path, unsigned* attributes) {
   return Found::kThere;
 }
 
-NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open) {
+NewFileResult port::CopyToNewFile(const std::string& source, const std::string& target,
+                                  OpenCopy* open) {
   // Opened before anything else, so that its fstat is the only look at it; non-blocking, so
   // that a FIFO is refused below instead of waiting for a writer.
   std::string sourceNative = NativeOf(source);
@@ -349,15 +355,15 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
   return NewFileResult::kMade;
 }
 
-bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
+bool port::PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
   return RenameFile(copy->path, to, replaceExisting);
 }
 
-void DropCopy(OpenCopy* copy) {
+void port::DropCopy(OpenCopy* copy) {
   RemoveFile(copy->path);
 }
 
-bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
+bool port::RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
   const std::string fromNative = NativeLocation(from);
   std::string toNative;
   struct stat toInfo;
@@ -381,7 +387,7 @@ bool RenameFile(const std::string& from, const std::string& to, bool replaceExis
   return true;
 }
 
-bool RemoveFile(const std::string& path) {
+bool port::RemoveFile(const std::string& path) {
   const std::string native = NativeLocation(path);
   return (!native.empty() && ::unlink(native.c_str()) == 0) || Failed(path);
 }
@@ -589,7 +595,8 @@ port::ReadResult port::ReadFileBytesInto(const std::string& path, std::string* b
   return ReadResult::kRead;
 }
 
-NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {
+NewFileResult port::CreateFileForWriting(const std::string& path, bool mustBeNew,
+                                         WritableFile* file) {
   std::string native;
   struct stat existing;
   const bool exists = Locate(path, &native, &existing);
@@ -610,23 +617,23 @@ NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, Writ
   return NewFileResult::kMade;
 }
 
-bool WriteToFile(const WritableFile& file, const std::string& bytes) {
+bool port::WriteToFile(const WritableFile& file, const std::string& bytes) {
   return WriteAll(static_cast<int>(file.handle), bytes.data(), bytes.size());
 }
 
-bool FlushFile(const WritableFile& file) {
+bool port::FlushFile(const WritableFile& file) {
   return ::fsync(static_cast<int>(file.handle)) == 0;
 }
 
-bool CloseFile(WritableFile* file) {
+bool port::CloseFile(WritableFile* file) {
   const bool closed = ::close(static_cast<int>(file->handle)) == 0;
   file->handle = -1;
   return closed;
 }
 
 // A rename replaces in one step: no backup is needed.
-bool ReplaceWithFile(const std::string& target, const std::string& replacement,
-                     const std::string&) {
+bool port::ReplaceWithFile(const std::string& target, const std::string& replacement,
+                           const std::string&) {
   std::string native;
   struct stat targetInfo;
   const std::string replacementNative = NativeLocation(replacement);

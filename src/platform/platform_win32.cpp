@@ -317,11 +317,19 @@ void port::RecordRefusedLook(const std::string& path) {
   Failed(path);
 }
 
-bool CreateDirectoryA(const std::string& path) {
+void port::RecordRefusal(const std::string& path, Refusal refusal) {
+  SetLastError(refusal == Refusal::kNotFound    ? ERROR_FILE_NOT_FOUND
+               : refusal == Refusal::kNameTaken ? ERROR_ALREADY_EXISTS
+                                                : ERROR_ACCESS_DENIED);
+  Failed(path);
+}
+
+bool port::CreateDirectoryA(const std::string& path) {
   return CreateDirectoryW(SystemPath(path).c_str(), nullptr) != 0 || Failed(path);
 }
 
-NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open) {
+NewFileResult port::CopyToNewFile(const std::string& source, const std::string& target,
+                                  OpenCopy* open) {
   // The bytes are copied here rather than by CopyFileW, so that the new file stays open and
   // PlaceCopy renames it through its handle: under Wine a rename by name costs three more server
   // requests and a look through the folder. The source is shared as CopyFileW shares it.
@@ -371,7 +379,7 @@ NewFileResult CopyToNewFile(const std::string& source, const std::string& target
   return NewFileResult::kMade;
 }
 
-bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
+bool port::PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
   // In full, so that a relative name is read against the current directory, as by every call.
   const std::wstring name = SystemPath(to, true);
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
@@ -390,7 +398,7 @@ bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting) {
   return true;
 }
 
-void DropCopy(OpenCopy* copy) {
+void port::DropCopy(OpenCopy* copy) {
   if (copy->handle != -1) {
     CloseHandle(reinterpret_cast<HANDLE>(copy->handle));
     copy->handle = -1;
@@ -398,12 +406,12 @@ void DropCopy(OpenCopy* copy) {
   RemoveFile(copy->path);
 }
 
-bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
+bool port::RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
   return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags) != 0 || Failed(to);
 }
 
-bool RemoveFile(const std::string& path) {
+bool port::RemoveFile(const std::string& path) {
   const std::wstring name = SystemPath(path);
   if (DeleteFileW(name.c_str())) {
     return true;
@@ -574,7 +582,8 @@ port::ReadResult port::ReadFileBytesInto(const std::string& path, std::string* b
   return ReadResult::kRead;
 }
 
-NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file) {
+NewFileResult port::CreateFileForWriting(const std::string& path, bool mustBeNew,
+                                         WritableFile* file) {
   const HANDLE handle =
       CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr,
                   mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -586,22 +595,22 @@ NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, Writ
   return NewFileResult::kMade;
 }
 
-bool WriteToFile(const WritableFile& file, const std::string& bytes) {
+bool port::WriteToFile(const WritableFile& file, const std::string& bytes) {
   return WriteAll(reinterpret_cast<HANDLE>(file.handle), bytes.data(), bytes.size());
 }
 
-bool FlushFile(const WritableFile& file) {
+bool port::FlushFile(const WritableFile& file) {
   return FlushFileBuffers(reinterpret_cast<HANDLE>(file.handle)) != 0;
 }
 
-bool CloseFile(WritableFile* file) {
+bool port::CloseFile(WritableFile* file) {
   const bool closed = CloseHandle(reinterpret_cast<HANDLE>(file->handle)) != 0;
   file->handle = -1;
   return closed;
 }
 
-bool ReplaceWithFile(const std::string& target, const std::string& replacement,
-                     const std::string& backup) {
+bool port::ReplaceWithFile(const std::string& target, const std::string& replacement,
+                           const std::string& backup) {
   // ReplaceFileW keeps the old file's attributes and security. Wine refuses relative names there
   // (error 267), so all are given in full. Without a backup name the old file would pass through
   // a name of the system's choosing (Wine leaves an empty rf*.tmp after a failure).

@@ -1,6 +1,6 @@
 // What each port gives the platform's shared code (platform.cpp), which puts the door of
-// disk_changes.h and a brief retry in front of every look. Nothing outside src/platform/ includes
-// it.
+// disk_changes.h and a brief retry in front of every look, and the check of what_if.h in front of
+// every look and change. Nothing outside src/platform/ includes it.
 #pragma once
 
 #include <string>
@@ -20,6 +20,29 @@ enum class ReadResult { kRead, kNotOpened, kShortRead };
 ReadResult ReadFileBytesInto(const std::string& path, std::string* bytes);
 // Records a look at path that the door refused, as the port's error for a network failure.
 void RecordRefusedLook(const std::string& path);
+
+// The changes of platform.h, as the port makes them on the disk.
+bool CreateDirectoryA(const std::string& path);
+NewFileResult CopyToNewFile(const std::string& source, const std::string& target, OpenCopy* open);
+bool PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting);
+void DropCopy(OpenCopy* copy);
+bool RenameFile(const std::string& from, const std::string& to, bool replaceExisting);
+bool RemoveFile(const std::string& path);
+NewFileResult CreateFileForWriting(const std::string& path, bool mustBeNew, WritableFile* file);
+bool WriteToFile(const WritableFile& file, const std::string& bytes);
+bool FlushFile(const WritableFile& file);
+bool CloseFile(WritableFile* file);
+bool ReplaceWithFile(const std::string& target, const std::string& replacement,
+                     const std::string& backup);
+
+// Why a change or look that the check (what_if.h) answers without the disk fails.
+enum class Refusal {
+  kNotFound,   // no such file or folder, or none above it
+  kNameTaken,  // the name is taken
+  kDenied,     // a folder, or a read-only file, where a file is to be written or removed
+};
+// Records that failure on path as the port's own error for it (LastSystemFailure).
+void RecordRefusal(const std::string& path, Refusal refusal);
 
 // Calls look until its result is not failed(result), pausing between tries; pause receives the
 // milliseconds. The pauses (10, 30 and 60 ms) let a share that failed for a few milliseconds
