@@ -147,6 +147,8 @@ std::string RootOf(const std::string& path) {
       return std::string();
     }
     --end;
+  } else if (path.size() > 1 && path[0] == '\\' && path[1] != '\\') {
+    return "\\";  // the root of the current drive
   } else {
     return std::string();
   }

@@ -35,8 +35,8 @@ ErrorClass ClassOfPosixError(int code, CallKind call, bool targetRefusing);
 int PosixErrorOf(unsigned windowsCode);
 
 // The root a path lies under, with its final backslash: "h:\" of "h:\ormatide\orx.ini",
-// "\\server\share\" of "\\server\share\a". Empty for a relative path (the current folder answers
-// for it) and for a root that is the path itself.
+// "\\server\share\" of "\\server\share\a", "\" (the current drive's) of "\ormatide". Empty for a
+// relative path (the current folder answers for it) and for a root that is the path itself.
 std::string RootOf(const std::string& path);
 
 // The limits of the one retry policy, in milliseconds: a look that fails otherwise than "not

@@ -59,7 +59,7 @@ TEST(ErrorClasses, RootOfIsTheDriveOrTheShareAPathLiesUnder) {
       {"\\\\fs", ""},
       {"h:\\", ""},
       {"ormatide\\orx.ini", ""},
-      {"\\ormatide", ""},
+      {"\\ormatide", "\\"},
   };
   for (const auto& [path, root] : rows) {
     SCOPED_TRACE(path);

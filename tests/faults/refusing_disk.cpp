@@ -43,15 +43,15 @@ struct CountedDoor {
     return failAt != nullptr && (calls == std::atol(failAt) || FailsAgain(call, path));
   }
 
-  // The k-th call, and while ORX_FAIL_TIMES allows, its next tries: the same call on the same
-  // path straight after.
+  // After the k-th call, while ORX_FAIL_TIMES allows, the next tries of the same call on the same
+  // path.
   std::string failed;
   long failures = 0;
   bool FailsAgain(const char* call, const std::string& path) {
-    const std::string name = std::string(call) + ' ' + path;
     const char* times = std::getenv("ORX_FAIL_TIMES");
-    const bool again = failures > 0 && name == failed && failures < (times ? std::atol(times) : 1);
-    failures = again ? failures + 1 : 0;
+    const bool again = failures > 0 && std::string(call) + ' ' + path == failed &&
+                       failures < (times ? std::atol(times) : 1);
+    failures += again ? 1 : 0;
     return again;
   }
 
