@@ -784,18 +784,20 @@ void InstallFaultHandler(FaultReporter reporter) {
 namespace {
 
 // How long an appender waits for another one's lock before it writes without one.
-constexpr int kAppendLockWaitMs = 5000;
+constexpr std::uint64_t kAppendLockWaitMs = 5000;
 
 bool LockForAppend(int fd) {
   struct flock lock;
   std::memset(&lock, 0, sizeof lock);
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
-  for (int waited = 0;; waited += 10) {
+  const std::uint64_t started = SteadyMilliseconds();
+  for (;;) {
     if (::fcntl(fd, F_SETLK, &lock) == 0) {
       return true;
     }
-    if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || waited >= kAppendLockWaitMs) {
+    if ((errno != EAGAIN && errno != EACCES && errno != EINTR) ||
+        SteadyMilliseconds() - started >= kAppendLockWaitMs) {
       return false;
     }
     ::usleep(10000);

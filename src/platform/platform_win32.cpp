@@ -733,11 +733,13 @@ std::int64_t TicksOf(const SYSTEMTIME& time) {
 // never locked out. False when it cannot be had in time or the handle may not lock.
 bool LockForAppend(HANDLE file, OVERLAPPED* at) {
   at->OffsetHigh = 0x7FFFFFFFu;
-  for (DWORD waited = 0;; waited += 10) {
+  // Measured by the clock: a Sleep(10) lasts to the next tick of Windows' clock, 15.6 ms.
+  const ULONGLONG started = GetTickCount64();
+  for (;;) {
     if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, at)) {
       return true;
     }
-    if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= kAppendLockWaitMs) {
+    if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount64() - started >= kAppendLockWaitMs) {
       return false;
     }
     Sleep(10);

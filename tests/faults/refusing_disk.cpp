@@ -43,14 +43,14 @@ struct CountedDoor {
     return failAt != nullptr && (calls == std::atol(failAt) || FailsAgain(call, path));
   }
 
-  // After the k-th call, while ORX_FAIL_TIMES allows, the next tries of the same call on the same
-  // path.
+  // After the k-th call, the later tries of the same call on the same path, as many as
+  // ORX_FAIL_TIMES allows.
   std::string failed;
   long failures = 0;
   bool FailsAgain(const char* call, const std::string& path) {
     const char* times = std::getenv("ORX_FAIL_TIMES");
     const bool again = failures > 0 && std::string(call) + ' ' + path == failed &&
-                       failures < (times ? std::atol(times) : 1);
+                       (times == nullptr || failures < std::atol(times));
     failures += again ? 1 : 0;
     return again;
   }
