@@ -264,6 +264,16 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     }
   }
 
+  // The scenario with each settings content "R dir" made one that redirects to the sandbox's dir.
+  Scenario Resolved(Scenario scenario) const {
+    for (auto& [name, content] : scenario.before) {
+      if (content.compare(0, 2, "R ") == 0) {
+        content = RedirectingSettings(Root() + content.substr(2));
+      }
+    }
+    return scenario;
+  }
+
   ScopedTempDir temp_;
 };
 
@@ -299,12 +309,7 @@ std::vector<Scenario> Scenarios() {
 }
 
 TEST_P(FaultInjection, NoFailedCallLosesDataOrReportsSuccess) {
-  Scenario scenario = Scenarios()[GetParam()];
-  for (auto& [name, content] : scenario.before) {
-    if (content.compare(0, 2, "R ") == 0) {
-      content = RedirectingSettings(Root() + content.substr(2));
-    }
-  }
+  const Scenario scenario = Resolved(Scenarios()[GetParam()]);
   SCOPED_TRACE(scenario.name);
 
   for (const Door* door : {&kChanges, &kLooks}) {
@@ -343,14 +348,9 @@ INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultInjection, ::testing::Values(0, 1, 2, 3
 // file held for a moment, and every look held so, end in success once it clears.
 TEST_P(FaultInjection, WindowsAnswersBelowTheTableEndHonestly) {
   if (!Scenarios()[GetParam()].failLooks) {
-    GTEST_SKIP() << "the rerun of a stopped move is one of the runs above";
+    GTEST_SKIP() << "the three realistic runs only";
   }
-  Scenario scenario = Scenarios()[GetParam()];
-  for (auto& [name, content] : scenario.before) {
-    if (content.compare(0, 2, "R ") == 0) {
-      content = RedirectingSettings(Root() + content.substr(2));
-    }
-  }
+  const Scenario scenario = Resolved(Scenarios()[GetParam()]);
   SCOPED_TRACE(scenario.name);
   const std::map<const Door*, std::vector<unsigned>> codes = {{&kLooks, {53, 64, 121, 1231, 32}},
                                                               {&kChanges, {5, 32, 33, 112}}};
