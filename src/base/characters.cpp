@@ -54,6 +54,24 @@ std::size_t CharacterLength(const std::string& text, std::size_t at) {
                                                                                                 : 1;
 }
 
+std::size_t FindCharacter(const std::string& text, char c) {
+  if (!Table().any) {
+    return text.find(c);
+  }
+  for (std::size_t at = 0; at < text.size(); at += CharacterLength(text, at)) {
+    if (text[at] == c && CharacterLength(text, at) == 1) {
+      return at;
+    }
+  }
+  return std::string::npos;
+}
+
+std::size_t CharacterCount(const std::string& text) {
+  std::size_t count = 0;
+  ForEachCharacter(text, [&count](std::size_t, std::size_t) { ++count; });
+  return count;
+}
+
 std::size_t FindLastCharacterOf(const std::string& text, const char* bytes) {
   if (!Table().any) {
     return text.find_last_of(bytes);

@@ -23,6 +23,10 @@ bool IsLeadByte(char byte);
 // Bytes of the character at text[at]: 2 for a lead byte followed by a possible trail byte (0x40
 // and up), else 1, so that a lone lead byte never takes a separator or an escape with it.
 std::size_t CharacterLength(const std::string& text, std::size_t at);
+// Where the first character that is the single byte c starts; npos when none is.
+std::size_t FindCharacter(const std::string& text, char c);
+// How many characters the text holds.
+std::size_t CharacterCount(const std::string& text);
 // Where the last character that is one of the single bytes of bytes starts; npos when none is.
 std::size_t FindLastCharacterOf(const std::string& text, const char* bytes);
 // True when the last character of the text is the single byte c.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "base/characters.h"
 #include "base/raised_failure.h"
 #include "console/command_line.h"
 #include "console/options.h"
@@ -46,21 +47,23 @@ std::string WriteFailure(const std::string& kind, std::uint32_t offset,
 }
 
 // The failed system call a raised failure comes from: the last one recorded, when the failure's
-// message names its path or (but for a missing name, which a mere look leaves) its folder. A
-// failure whose message names no path (a short write, a refused name) is tied to no call, since
-// the last one recorded may be an earlier look's.
+// message names its path or its folder (a settings file written through a name beside it). A look
+// that finds its name missing records nothing, and the removal of what was not there is never the
+// cause. A failure whose message names no path (a short write, a refused name) is tied to no call,
+// since the last one recorded may be an earlier step's.
 SystemFailure FailedCallBehind(const std::string& message) {
   const SystemFailure call = LastSystemFailure();
-  if (call.code == 0 || call.path.empty()) {
+  if ((call.code == 0 && call.refusal.empty()) || call.path.empty() ||
+      (call.call == CallKind::kRenameOrRemove && call.meaning == ErrorClass::kNotThere)) {
     return SystemFailure();
   }
   if (message.find(call.path) != std::string::npos) {
     return call;
   }
-  const std::string::size_type slash = call.path.find_last_of('\\');
+  const std::string::size_type slash = FindLastCharacterOf(call.path, "\\");
   const bool namesFolder = slash != std::string::npos &&
                            message.find(call.path.substr(0, slash + 1)) != std::string::npos;
-  return namesFolder && KindOfFailure(call.code) != FailureKind::kNotFound ? call : SystemFailure();
+  return namesFolder ? call : SystemFailure();
 }
 
 // Fills in what a record tells of the run before it starts. Never raises: a record that cannot

@@ -39,6 +39,9 @@ std::string RunRecordText(const RunRecord& record) {
     text += "Failed path: " + record.failedCall.path + "\r\n";
     text += "System error: " + std::to_string(record.failedCall.code) + " (" +
             record.systemErrorText + ")\r\n";
+  } else if (!record.failedCall.refusal.empty()) {
+    text += "Failed path: " + record.failedCall.path + "\r\n";
+    text += "Refused: " + record.failedCall.refusal + "\r\n";
   }
   return text + "Exit status: " + std::to_string(record.exitStatus) + "\r\n\r\n";
 }

@@ -17,7 +17,8 @@ struct RunRecord {
   std::string program;          // the program's file name and version: "orxconfigc.exe 3.0"
   std::string commandLine;      // the process's command line as it was given
   std::string printed;          // the report or the failure text, without its line end
-  SystemFailure failedCall;     // the failed system call of the step that failed; code 0: none
+  SystemFailure failedCall;     // the call that decided the failed step; code 0: none, or a
+                                // refusal by the program's own rule (its refusal says why)
   std::string systemErrorText;  // the system's text for its code
   int exitStatus = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/characters.h"
 #include "base/paths.h"
 #include "base/raised_failure.h"
 #include "files/sharing_waits.h"
@@ -32,6 +33,12 @@ bool HasAllFiles(const std::string& dir, std::initializer_list<const char*> name
 
 // What a copy does about an entry already at its target.
 enum class Verdict { kCopy, kDone, kRefused };
+
+// Why a copy refuses an entry at its target, for the record of the failed step.
+const char* WhyRefused(unsigned attributes) {
+  return (attributes & kAttributeDirectory) != 0 ? "a folder stands where the file goes"
+                                                 : "the file there is read-only";
+}
 
 Verdict VerdictOn(unsigned attributes, ExistingFile existing) {
   if ((attributes & kAttributeDirectory) != 0) {
@@ -101,6 +108,9 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
 bool CopyFileWhole(const std::string& source, const std::string& target, ExistingFile existing,
                    std::optional<unsigned> found) {
   Verdict verdict = found ? VerdictOn(*found, existing) : Verdict::kCopy;
+  if (verdict == Verdict::kRefused) {
+    RecordRefusal(target, WhyRefused(*found));
+  }
   if (verdict != Verdict::kCopy) {
     return verdict == Verdict::kDone;
   }
@@ -108,34 +118,35 @@ bool CopyFileWhole(const std::string& source, const std::string& target, Existin
   NewFileResult made = NewFileResult::kNameTaken;
   for (int attempt = 0; attempt < 64 && made == NewFileResult::kNameTaken; ++attempt) {
     const std::string temporary = TemporaryNameBeside(target);
-    made = NewFileResult::kFailed;
-    if (DiskChangeAllowed("CopyToNewFile", temporary)) {
-      WaitingOutSharing(source, [&] {
-        made = CopyToNewFile(source, temporary, &copy);
-        return made != NewFileResult::kFailed;
-      });
-    }
+    // A source held for a moment (a scanner reading it) is waited for: its failure names it.
+    WaitingOutSharing(source, [&] {
+      made = DiskChangeAllowed("CopyToNewFile", temporary) ? CopyToNewFile(source, temporary, &copy)
+                                                           : NewFileResult::kFailed;
+      return made != NewFileResult::kFailed;
+    });
   }
   if (made != NewFileResult::kMade) {
     return false;
   }
-  if (DiskChangeAllowed("RenameFile", target)) {
-    // Where nothing was found the name is taken without replacing: an entry that has appeared
-    // since (placed by another process, or a name that differs only in letter case) is judged
-    // first, like one that was found; another file reached through its short alias is refused.
-    const auto place = [&](bool replace) {
-      return WaitingOutSharing(target, [&] { return PlaceCopy(&copy, target, replace); });
-    };
-    if (place(found.has_value())) {
-      return true;
-    }
-    unsigned attributes = 0;
-    verdict = !found && FindOwnEntry(target, &attributes) == OwnEntry::kFound
-                  ? VerdictOn(attributes, existing)
-                  : Verdict::kRefused;
-    if (verdict == Verdict::kCopy && place(true)) {
-      return true;
-    }
+  // Where nothing was found the name is taken without replacing: an entry that has appeared
+  // since (placed by another process, or a name that differs only in letter case) is judged
+  // first, like one that was found; another file reached through its short alias is refused.
+  const auto place = [&](bool replace) {
+    return WaitingOutSharing(target, [&] {
+      return DiskChangeAllowed("RenameFile", target) && PlaceCopy(&copy, target, replace);
+    });
+  };
+  if (place(found.has_value())) {
+    return true;
+  }
+  unsigned attributes = 0;
+  const bool appeared = !found && FindOwnEntry(target, &attributes) == OwnEntry::kFound;
+  verdict = appeared ? VerdictOn(attributes, existing) : Verdict::kRefused;
+  if (verdict == Verdict::kCopy && place(true)) {
+    return true;
+  }
+  if (appeared && verdict == Verdict::kRefused) {
+    RecordRefusal(target, WhyRefused(attributes));
   }
   DropCopy(&copy);
   // Placed by another process meanwhile: its copy is as whole as this one.
@@ -156,7 +167,9 @@ bool MakeDirectoryPath(const std::string& path) {
     RaiseFailure(kInOutError, "Unable to create directory");
   }
   const std::string directory = WithoutTrailingBackslash(path);
-  const Found found = directory.size() < 3 ? Found::kThere : IsDirectory(directory);
+  // A drive ("c:", "c:\") or less: counted by characters, so that a name of two double-byte
+  // characters is made like any other.
+  const Found found = CharacterCount(directory) < 3 ? Found::kThere : IsDirectory(directory);
   if (found != Found::kNotThere) {
     return found == Found::kThere;
   }
@@ -168,9 +181,16 @@ bool MakeDirectoryPath(const std::string& path) {
   if (!parent.empty() && !MakeDirectoryPath(parent)) {
     return false;
   }
-  // Another process may have made it since the test above.
-  return (DiskChangeAllowed("CreateDirectoryA", directory) && CreateDirectoryA(directory)) ||
-         IsDirectory(directory) == Found::kThere;
+  // Another process may have made it since the test above: then its making failed as expected.
+  const SystemFailure before = LastSystemFailure();
+  if (DiskChangeAllowed("CreateDirectoryA", directory) && CreateDirectoryA(directory)) {
+    return true;
+  }
+  if (IsDirectory(directory) != Found::kThere) {
+    return false;
+  }
+  SetSystemFailure(before);
+  return true;
 }
 
 }  // namespace orx

@@ -51,8 +51,8 @@ bool RemoveLeftovers(const std::vector<DirectoryEntry>& sourceEntries, const std
     if (!IsSubDirectory(entry) && IsTemporaryName(entry.name) &&
         !HoldsName(sourceEntries, entry.name)) {
       const std::string path = target + entry.name;
-      if (!DiskChangeAllowed("RemoveFile", path) ||
-          !WaitingOutSharing(path, [&] { return RemoveFile(path); })) {
+      if (!WaitingOutSharing(
+              path, [&] { return DiskChangeAllowed("RemoveFile", path) && RemoveFile(path); })) {
         return false;
       }
     }
@@ -81,10 +81,10 @@ struct SourceFolder {
 };
 
 // Whether a name has the form of a short (8.3) alias: a "~" with characters after it before the
-// extension, as in "LONGFI~1.TXT".
+// extension, as in "LONGFI~1.TXT". Found by characters: 0x7E is a trail byte in 932, 936 and 950.
 bool HasAliasForm(const std::string& name) {
-  const std::string::size_type tilde = name.find('~');
-  const std::string::size_type dot = name.rfind('.');
+  const std::string::size_type tilde = FindCharacter(name, '~');
+  const std::string::size_type dot = FindLastCharacterOf(name, ".");
   return tilde != std::string::npos && tilde + 1 < (dot == std::string::npos ? name.size() : dot);
 }
 
@@ -133,13 +133,18 @@ bool OpenTargetFolder(const std::string& to, const TargetFolder* parent,
   if (found == Found::kUnknown) {
     return false;
   }
+  const SystemFailure before = LastSystemFailure();
   folder->made = top ? found == Found::kNotThere && MakeDirectoryPath(to)
                      : DiskChangeAllowed("CreateDirectoryA", to) && CreateDirectoryA(to);
   if (folder->made) {
     return true;
   }
-  if (parent != nullptr && !IsOwnFolder(to, *parent)) {
-    return false;
+  if (parent != nullptr) {
+    if (!IsOwnFolder(to, *parent)) {
+      return false;
+    }
+    // A folder that is there already: its making failed as expected.
+    SetSystemFailure(before);
   }
   std::vector<DirectoryEntry> listed;
   if (ListDirectory(to + kEveryName, kWholeTreeMask, &listed) != ListingResult::kListed ||

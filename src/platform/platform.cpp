@@ -15,21 +15,103 @@ namespace orx {
 
 namespace {
 
-// A look through the door, tried again while it fails otherwise than "not found".
-template <typename Look>
-Found LookedUp(const char* call, const std::string& path, Look look) {
-  if (!DiskLookAllowed(call, path)) {
-    port::RecordRefusedLook(path);
-    return Found::kUnknown;
+// What is left of the run's waiting; one process makes one run.
+std::uint64_t runWaitLeft = kWaitPerRun;
+
+// Which kind of call a door's name stands for.
+CallKind KindOfCall(const std::string& call) {
+  if (call == "RenameFile" || call == "RemoveFile") {
+    return CallKind::kRenameOrRemove;
   }
-  return port::Retried(
-      look, [](Found found) { return found == Found::kUnknown; }, PauseFor);
+  const bool look = call == "IsFile" || call == "ReadAttributes" || call == "ListDirectory" ||
+                    call == "ReadFileBytes" || call == "LookAtRoot";
+  return look ? CallKind::kLook : CallKind::kChange;
+}
+
+// Whether a look that found nothing at path may trust it: the root the path lies under answers.
+// When it does not, the failure recorded (the root's own, or the look's) means unreachable.
+bool RootAnswers(const std::string& path) {
+  const SystemFailure failure = LastSystemFailure();
+  if (failure.code == 0 || failure.meaning != ErrorClass::kNotThere ||
+      !port::AsksForTheRoot(failure.code)) {
+    return true;
+  }
+  const std::string root = RootOf(path);
+  unsigned attributes = 0;
+  if (root.empty() || (DiskLookAllowed("LookAtRoot", root) &&
+                       what_if::ReadAttributes(root, &attributes) == Found::kThere)) {
+    SetSystemFailure(failure);
+    return true;
+  }
+  SystemFailure away = LastSystemFailure().code != 0 ? LastSystemFailure() : failure;
+  away.meaning = ErrorClass::kUnreachable;
+  SetSystemFailure(away);
+  return false;
+}
+
+// Runs one try of a look through the door: the port's look, or the answer the door's error
+// gives (notThere when it means "not there", failed otherwise).
+template <typename Result, typename Look>
+Result OneLook(const char* call, const std::string& path, Look look, Result notThere,
+               Result failed) {
+  ForgetSystemFailure();
+  const Result result = DiskLookAllowed(call, path)                            ? look()
+                        : LastSystemFailure().meaning == ErrorClass::kNotThere ? notThere
+                                                                               : failed;
+  return result == notThere && !RootAnswers(path) ? failed : result;
+}
+
+// A look under the retry policy: tried again while it fails and the failure's meaning asks for it.
+// A look that finds its name, or finds it missing, leaves the last failure as it was.
+template <typename Result, typename Look>
+Result LookedUp(const char* call, const std::string& path, Look look, Result notThere,
+                Result failed) {
+  const SystemFailure before = LastSystemFailure();
+  Result result = OneLook(call, path, look, notThere, failed);
+  if (result == failed) {
+    const std::uint64_t started = SteadyMilliseconds();
+    for (unsigned tries = 1; result == failed && PauseBeforeRetry(CallKind::kLook, tries, started);
+         ++tries) {
+      result = OneLook(call, path, look, notThere, failed);
+    }
+  }
+  if (result != failed) {
+    SetSystemFailure(before);
+  }
+  return result;
 }
 
 }  // namespace
 
+bool PauseBeforeRetry(CallKind call, unsigned tries, std::uint64_t started) {
+  const unsigned pause = RetryPause(LastSystemFailure().meaning, call, tries,
+                                    SteadyMilliseconds() - started, runWaitLeft);
+  if (pause == 0) {
+    return false;
+  }
+  const std::uint64_t before = SteadyMilliseconds();
+  PauseFor(pause);
+  // Measured: Windows' Sleep lasts to the next tick of its clock (15.6 ms), not the pause asked.
+  const std::uint64_t slept = std::max<std::uint64_t>(SteadyMilliseconds() - before, pause);
+  runWaitLeft -= std::min(slept, runWaitLeft);
+  return true;
+}
+
+void RecordRefusal(const std::string& path, const std::string& why) {
+  SystemFailure refusal;
+  refusal.path = path;
+  refusal.meaning = ErrorClass::kRefused;
+  refusal.refusal = why;
+  SetSystemFailure(refusal);
+}
+
+void FailCallWith(const char* call, const std::string& path, unsigned windowsCode) {
+  port::RecordFailure(path, windowsCode, KindOfCall(call));
+}
+
 Found IsFile(const std::string& path) {
-  return LookedUp("IsFile", path, [&] { return what_if::IsFile(path); });
+  return LookedUp(
+      "IsFile", path, [&] { return what_if::IsFile(path); }, Found::kNotThere, Found::kUnknown);
 }
 
 Found IsDirectory(const std::string& path) {
@@ -40,20 +122,18 @@ Found IsDirectory(const std::string& path) {
 }
 
 Found ReadAttributes(const std::string& path, unsigned* attributes) {
-  return LookedUp("ReadAttributes", path,
-                  [&] { return what_if::ReadAttributes(path, attributes); });
+  return LookedUp(
+      "ReadAttributes", path, [&] { return what_if::ReadAttributes(path, attributes); },
+      Found::kNotThere, Found::kUnknown);
 }
 
 ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
                             std::vector<DirectoryEntry>* entries) {
-  if (!DiskLookAllowed("ListDirectory", pattern)) {
-    entries->clear();
-    port::RecordRefusedLook(pattern);
-    return ListingResult::kFailed;
-  }
-  return port::Retried([&] { return what_if::ListDirectory(pattern, attributeMask, entries); },
-                       [](ListingResult listed) { return listed == ListingResult::kFailed; },
-                       PauseFor);
+  entries->clear();
+  return LookedUp(
+      "ListDirectory", pattern,
+      [&] { return what_if::ListDirectory(pattern, attributeMask, entries); },
+      ListingResult::kNoDirectory, ListingResult::kFailed);
 }
 
 bool CreateDirectoryA(const std::string& path) {
@@ -127,21 +207,34 @@ bool IsTemporaryName(const std::string& name) {
 }
 
 void ReadFileBytesInto(const std::string& path, std::string* bytes) {
-  port::ReadResult read = port::ReadResult::kNotOpened;
-  if (DiskLookAllowed("ReadFileBytes", path)) {
-    read = port::Retried([&] { return what_if::ReadFileBytesInto(path, bytes); },
-                         [](port::ReadResult result) {
-                           return result != port::ReadResult::kRead &&
-                                  KindOfFailure(LastSystemFailure().code) != FailureKind::kNotFound;
-                         },
-                         PauseFor);
-  } else {
-    port::RecordRefusedLook(path);
+  // A file held for a moment (a scanner on a month file) is waited for as a change's target is.
+  const SystemFailure before = LastSystemFailure();
+  const auto read = [&] {
+    ForgetSystemFailure();
+    if (!DiskLookAllowed("ReadFileBytes", path)) {
+      return port::ReadResult::kNotOpened;
+    }
+    const port::ReadResult result = what_if::ReadFileBytesInto(path, bytes);
+    return result == port::ReadResult::kNotOpened && !RootAnswers(path)
+               ? port::ReadResult::kNotOpened
+               : result;
+  };
+  port::ReadResult result = read();
+  if (result != port::ReadResult::kRead) {
+    const std::uint64_t started = SteadyMilliseconds();
+    for (unsigned tries = 1;
+         result != port::ReadResult::kRead && PauseBeforeRetry(CallKind::kLook, tries, started);
+         ++tries) {
+      result = read();
+    }
   }
-  if (read == port::ReadResult::kNotOpened) {
+  if (result == port::ReadResult::kRead) {
+    SetSystemFailure(before);
+  }
+  if (result == port::ReadResult::kNotOpened) {
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", path));
   }
-  if (read == port::ReadResult::kShortRead) {
+  if (result == port::ReadResult::kShortRead) {
     RaiseFailure(kReadError, "Stream read error");
   }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/characters.h"
+#include "platform/error_classes.h"
 
 namespace orx {
 
@@ -41,29 +42,47 @@ struct LocalTime {
 // How standard output reaches its reader.
 enum class OutputDevice { kNone, kCharacter, kOther };
 
-// What the program tells apart among the system's reasons for a failed call.
+// What the program tells apart among the system's reasons for a failed call, for callers that
+// need no more than this of the table in error_classes.h.
 enum class FailureKind {
-  kNotFound,  // no such file or folder on the way (Windows 2 and 3; ENOENT, ENOTDIR)
+  kNotFound,  // no such file or folder on the way (Windows 2, 3, 123, 267; ENOENT, ENOTDIR)
   kSharing,   // another opener holds the file for a moment (Windows 32 and 33)
   kOther,     // anything else: access refused, the share away, an I/O error
 };
-// The last platform call of this process that failed: the path it concerned and the system's
-// error code (Windows' error number; errno on POSIX). A call that succeeds leaves it as it was.
+// The last platform call of this process that failed: the path it concerned, the system's error
+// code (Windows' error number; errno on POSIX) and what it means for that call (error_classes.h).
+// A call that succeeds, and a look that finds its name missing, leave it as it was. A step that
+// refuses by a rule of its own (RecordRefusal) leaves the path and why, with code 0.
 struct SystemFailure {
   std::string path;
   unsigned code = 0;
+  ErrorClass meaning = ErrorClass::kOther;
+  CallKind call = CallKind::kChange;
+  std::string refusal;  // why the step refused path, when it did so by its own rule
 };
 SystemFailure LastSystemFailure();
+// Makes failure the last one: an earlier failure again after an expected one.
+void SetSystemFailure(const SystemFailure& failure);
+// Records that a step refused path by a rule of its own, saying why ("the file is read-only"):
+// the failure behind the step, without a system error.
+void RecordRefusal(const std::string& path, const std::string& why);
 // The kind of a system error code.
 FailureKind KindOfFailure(unsigned code);
+// The one retry policy (RetryPause): after a call of the kind has failed tries times, the first
+// at started (SteadyMilliseconds), waits the pause the last failure's meaning calls for and
+// answers true, or answers false when the call is to be tried no more. Each pause is measured by
+// the clock and counts against the run's one cap. Every look of this header is retried so; a
+// change is retried by its caller, which may have to judge again before the next try.
+bool PauseBeforeRetry(CallKind call, unsigned tries, std::uint64_t started);
 // The system's own text for an error code: one line, without a line end or a closing full stop.
 std::string SystemErrorText(unsigned code);
 
-// What a look at a name found. Only the system's "not found" (kNotFound), a file standing where
-// the path names a folder and a name Windows refuses as such make kNotThere; any other failure is
-// kUnknown, never taken for absence: a share that fails for a moment has not lost its files.
-// LastSystemFailure tells why. Every look passes the door of disk_changes.h, and one that fails
-// otherwise than "not found" is tried again a few times within about a tenth of a second; a look
+// What a look at a name found. Only the system's "not found" (kNotThere of error_classes.h: also
+// a file standing where the path names a folder, and a name Windows refuses as such) makes
+// kNotThere, and "path not found" only while the root the path lies under (its drive, its
+// \\server\share) answers: a drive not mapped or a share away is never taken for absence. Any other
+// failure is kUnknown: a share that fails for a moment has not lost its files. LastSystemFailure
+// tells why. Every look passes the door of disk_changes.h and is retried by the one policy; a look
 // that succeeds costs nothing more.
 enum class Found { kThere, kNotThere, kUnknown };
 // kThere when a lookup of the exact name finds an entry that is not a directory; a directory there

@@ -215,11 +215,23 @@ void OnFault(int signalNumber, siginfo_t* info, void* context) {
 
 SystemFailure recordedFailure;
 
-// Records the error of the call on path that has just failed; false, for the caller to return.
-bool Failed(const std::string& path) {
+// Records the error of the call of the kind on path that has just failed, with its meaning;
+// false, for the caller to return. A rename or removal refused (EACCES, as the fault program's
+// doors give Windows' 5) is held unless its target is read-only or a folder, as on Windows.
+bool Failed(const std::string& path, CallKind call = CallKind::kChange) {
   const int code = errno;
+  bool targetRefusing = false;
+  if (call == CallKind::kRenameOrRemove && (code == EACCES || code == EPERM)) {
+    struct stat info;
+    const std::string native = UnixPathOf(path);
+    targetRefusing = !native.empty() && ::stat(native.c_str(), &info) == 0 &&
+                     (S_ISDIR(info.st_mode) || !IsWritableByOwner(info));
+  }
+  recordedFailure = SystemFailure();
   recordedFailure.path = path;
   recordedFailure.code = static_cast<unsigned>(code);
+  recordedFailure.call = call;
+  recordedFailure.meaning = ClassOfPosixError(code, call, targetRefusing);
   errno = code;  // for callers that tell errors apart after this
   return false;
 }
@@ -232,9 +244,19 @@ SystemFailure LastSystemFailure() {
   return recordedFailure;
 }
 
+void SetSystemFailure(const SystemFailure& failure) {
+  recordedFailure = failure;
+}
+
 FailureKind KindOfFailure(unsigned code) {
-  // POSIX has no share modes: nothing is held for a moment.
-  return code == ENOENT || code == ENOTDIR ? FailureKind::kNotFound : FailureKind::kOther;
+  switch (ClassOfPosixError(static_cast<int>(code), CallKind::kLook, false)) {
+    case ErrorClass::kNotThere:
+      return FailureKind::kNotFound;
+    case ErrorClass::kHeld:
+      return FailureKind::kSharing;
+    default:
+      return FailureKind::kOther;
+  }
 }
 
 std::string SystemErrorText(unsigned code) {
@@ -248,9 +270,8 @@ namespace {
 // What the look at path that has just failed found: nothing, or nothing certain. The failure is
 // recorded.
 Found Absence(const std::string& path) {
-  Failed(path);
-  return KindOfFailure(static_cast<unsigned>(errno)) == FailureKind::kNotFound ? Found::kNotThere
-                                                                               : Found::kUnknown;
+  Failed(path, CallKind::kLook);
+  return recordedFailure.meaning == ErrorClass::kNotThere ? Found::kNotThere : Found::kUnknown;
 }
 
 }  // namespace
@@ -264,9 +285,13 @@ Found port::IsFile(const std::string& path) {
   return S_ISDIR(info.st_mode) ? Found::kNotThere : Found::kThere;
 }
 
-void port::RecordRefusedLook(const std::string& path) {
-  errno = EIO;
-  Failed(path);
+void port::RecordFailure(const std::string& path, unsigned code, CallKind call) {
+  errno = PosixErrorOf(code);
+  Failed(path, call);
+}
+
+bool port::AsksForTheRoot(unsigned code) {
+  return code == ENOENT || code == ENOTDIR;
 }
 
 void port::RecordRefusal(const std::string& path, Refusal refusal) {
@@ -314,7 +339,7 @@ NewFileResult port::CopyToNewFile(const std::string& source, const std::string& 
   }
   struct stat sourceInfo;
   if (!from.valid() || ::fstat(from.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
-    Failed(source);
+    Failed(source, CallKind::kLook);
     return NewFileResult::kFailed;
   }
   std::string targetNative;
@@ -372,15 +397,19 @@ bool port::RenameFile(const std::string& from, const std::string& to, bool repla
     return false;
   }
   if (replaceExisting) {
-    if ((exists && !MayCreateOver(toInfo)) || ::rename(fromNative.c_str(), toNative.c_str()) != 0) {
-      return Failed(to);
+    if (exists && !MayCreateOver(toInfo)) {
+      errno = EACCES;  // Windows' answer for a read-only target or a folder
+      return Failed(to, CallKind::kRenameOrRemove);
+    }
+    if (::rename(fromNative.c_str(), toNative.c_str()) != 0) {
+      return Failed(to, CallKind::kRenameOrRemove);
     }
     NoteEntryMade(toNative);
     return true;
   }
   // Without replacing: a link fails when the name has appeared meanwhile, which rename would not.
   if (::link(fromNative.c_str(), toNative.c_str()) != 0) {
-    return Failed(to);
+    return Failed(to, CallKind::kRenameOrRemove);
   }
   NoteEntryMade(toNative);
   ::unlink(fromNative.c_str());
@@ -389,7 +418,8 @@ bool port::RenameFile(const std::string& from, const std::string& to, bool repla
 
 bool port::RemoveFile(const std::string& path) {
   const std::string native = NativeLocation(path);
-  return (!native.empty() && ::unlink(native.c_str()) == 0) || Failed(path);
+  return (!native.empty() && ::unlink(native.c_str()) == 0) ||
+         Failed(path, CallKind::kRenameOrRemove);
 }
 
 ListingResult port::ListDirectory(const std::string& pattern, unsigned attributeMask,
@@ -410,7 +440,7 @@ ListingResult port::ListDirectory(const std::string& pattern, unsigned attribute
     stream = ::opendir(opened.c_str());
   }
   if (stream == nullptr) {
-    Failed(pattern);
+    Failed(pattern, CallKind::kLook);
     return errno == ENOENT || errno == ENOTDIR ? ListingResult::kNoDirectory
                                                : ListingResult::kFailed;
   }
@@ -429,7 +459,7 @@ ListingResult port::ListDirectory(const std::string& pattern, unsigned attribute
     const dirent* found = ::readdir(stream);
     if (found == nullptr) {
       if (errno != 0) {
-        Failed(pattern);
+        Failed(pattern, CallKind::kLook);
         result = ListingResult::kFailed;
       }
       break;
@@ -583,13 +613,13 @@ port::ReadResult port::ReadFileBytesInto(const std::string& path, std::string* b
     } else if (file.valid() && S_ISDIR(info.st_mode)) {
       errno = EISDIR;
     }
-    Failed(path);
+    Failed(path, CallKind::kLook);
     return ReadResult::kNotOpened;
   }
   bytes->resize(static_cast<std::string::size_type>(info.st_size));
   const ssize_t got = ReadUpTo(file.get(), &(*bytes)[0], bytes->size());
   if (got < 0 || static_cast<std::string::size_type>(got) != bytes->size()) {
-    Failed(path);
+    Failed(path, CallKind::kLook);
     return ReadResult::kShortRead;
   }
   return ReadResult::kRead;
@@ -754,18 +784,20 @@ void InstallFaultHandler(FaultReporter reporter) {
 namespace {
 
 // How long an appender waits for another one's lock before it writes without one.
-constexpr int kAppendLockWaitMs = 5000;
+constexpr std::uint64_t kAppendLockWaitMs = 5000;
 
 bool LockForAppend(int fd) {
   struct flock lock;
   std::memset(&lock, 0, sizeof lock);
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
-  for (int waited = 0;; waited += 10) {
+  const std::uint64_t started = SteadyMilliseconds();
+  for (;;) {
     if (::fcntl(fd, F_SETLK, &lock) == 0) {
       return true;
     }
-    if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || waited >= kAppendLockWaitMs) {
+    if ((errno != EAGAIN && errno != EACCES && errno != EINTR) ||
+        SteadyMilliseconds() - started >= kAppendLockWaitMs) {
       return false;
     }
     ::usleep(10000);

@@ -16,7 +16,6 @@
 
 #include "base/raised_failure.h"
 #include "failure_of.h"
-#include "platform/port.h"
 #include "test_files.h"
 
 namespace orx {
@@ -139,27 +138,6 @@ TEST_F(PlatformFiles, ALookThatFailsIsNeverTakenForAbsence) {
   EXPECT_EQ(ListDirectory(dir_ / "locked\\*.*", 63, &entries), ListingResult::kFailed);
   EXPECT_EQ(FailureOf([&] { ReadFileBytes(dir_ / "locked\\orx.ini"); }),
             "EFOpenError Cannot open file " + dir_ / "locked\\orx.ini");
-}
-
-TEST(Retried, TriesAgainOnlyWhileTheLookFailsAndWithinATenthOfASecond) {
-  struct Row {
-    int failures;  // tries that fail before one succeeds
-    int tries;
-    bool succeeds;
-  };
-  const Row rows[] = {{0, 1, true}, {1, 2, true}, {3, 4, true}, {99, 4, false}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.failures);
-    int tries = 0;
-    unsigned paused = 0;
-    const bool succeeded =
-        port::Retried([&] { return ++tries > row.failures; }, [](bool ok) { return !ok; },
-                      [&](unsigned milliseconds) { paused += milliseconds; });
-    EXPECT_EQ(tries, row.tries);
-    EXPECT_EQ(succeeded, row.succeeds);
-    EXPECT_LE(paused, 100u);
-    EXPECT_EQ(paused == 0, row.failures == 0) << "a look that succeeds waits for nothing";
-  }
 }
 
 TEST_F(PlatformFiles, CreateDirectoryMakesOneLevelOnly) {

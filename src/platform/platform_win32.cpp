@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/characters.h"
 #include "base/name_escapes.h"
 #include "base/paths.h"
 #include "base/raised_failure.h"
@@ -55,19 +56,22 @@ bool WriteAll(HANDLE handle, const char* data, std::size_t left) {
   return true;
 }
 
-// Copies the rest of from into to; false when a read or a write fails.
-bool CopyBytes(HANDLE from, HANDLE to) {
+bool Failed(const std::string& path, CallKind call = CallKind::kChange);
+
+// Copies the rest of from into to; false when a read or a write fails, recorded against the file
+// that failed: a source held by a lock is waited for as the source.
+bool CopyBytes(HANDLE from, HANDLE to, const std::string& source, const std::string& target) {
   std::vector<char> buffer(1 << 16);
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      return false;
+      return Failed(source, CallKind::kLook);
     }
     if (got == 0) {
       return true;
     }
     if (!WriteAll(to, buffer.data(), got)) {
-      return false;
+      return Failed(target, CallKind::kChange);
     }
   }
 }
@@ -194,41 +198,58 @@ FaultReporter faultReporter = nullptr;
 
 SystemFailure recordedFailure;
 
-// Records the error of the call on path that has just failed; false, for the caller to return.
-bool Failed(const std::string& path) {
+// Records the error of the call of the kind on path that has just failed, with its meaning;
+// false, for the caller to return. A rename or removal refused with 5 is looked at once more: a
+// target that is neither read-only nor a folder is open without delete sharing, held for a moment.
+bool Failed(const std::string& path, CallKind call) {
   const DWORD code = GetLastError();
+  bool targetRefusing = false;
+  if (call == CallKind::kRenameOrRemove && code == ERROR_ACCESS_DENIED) {
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+    targetRefusing = attributes != INVALID_FILE_ATTRIBUTES &&
+                     (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+  }
+  recordedFailure = SystemFailure();
   recordedFailure.path = path;
   recordedFailure.code = code;
+  recordedFailure.call = call;
+  recordedFailure.meaning = ClassOfWindowsError(code, call, targetRefusing);
   SetLastError(code);  // for callers that tell errors apart after this
   return false;
 }
 
 // Whether path has a file, or nothing, where it names its folder: a look at it then fails with
-// "file not found" or "path not found" on Windows, but with 123 (invalid name) under Wine.
+// "file not found" or "path not found" on Windows, but with 123 (invalid name) under Wine. The
+// folder is looked at without its final backslash, which FindFirstFileW and GetFileAttributesW
+// refuse after a file's name (267), and found by characters, not bytes.
 bool NoFolderAbove(const std::string& path) {
   std::string folder = path;
-  while (!folder.empty() && folder.back() == '\\') {
+  while (EndsWithCharacter(folder, '\\')) {
     folder.pop_back();
   }
-  const std::string::size_type slash = folder.rfind('\\');
+  const std::string::size_type slash = FindLastCharacterOf(folder, "\\");
   if (slash == std::string::npos) {
     return false;
   }
-  folder.resize(slash + 1);
+  folder.resize(slash);
+  if (folder.empty() || folder.back() == ':') {
+    return false;  // the root of a drive, which is a folder
+  }
   const DWORD attributes = GetFileAttributesW(SystemPath(folder).c_str());
   return attributes == INVALID_FILE_ATTRIBUTES
-             ? KindOfFailure(GetLastError()) == FailureKind::kNotFound
+             ? ClassOfWindowsError(GetLastError(), CallKind::kLook, false) == ErrorClass::kNotThere
              : (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// What the look at path that has just failed found: nothing, or nothing certain. A name Windows
-// refuses (123: control characters, say) names nothing either. The failure is recorded and stays
-// the last error.
+// What the look at path that has just failed found: nothing, or nothing certain. The failure is
+// recorded and stays the last error.
 Found Absence(const std::string& path) {
-  Failed(path);
+  Failed(path, CallKind::kLook);
   const DWORD code = GetLastError();
-  const bool absent = KindOfFailure(code) == FailureKind::kNotFound || code == ERROR_INVALID_NAME ||
-                      NoFolderAbove(path);
+  const bool absent = recordedFailure.meaning == ErrorClass::kNotThere || NoFolderAbove(path);
+  if (absent) {
+    recordedFailure.meaning = ErrorClass::kNotThere;
+  }
   SetLastError(code);
   return absent ? Found::kNotThere : Found::kUnknown;
 }
@@ -267,13 +288,15 @@ SystemFailure LastSystemFailure() {
   return recordedFailure;
 }
 
+void SetSystemFailure(const SystemFailure& failure) {
+  recordedFailure = failure;
+}
+
 FailureKind KindOfFailure(unsigned code) {
-  switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
+  switch (ClassOfWindowsError(code, CallKind::kLook, false)) {
+    case ErrorClass::kNotThere:
       return FailureKind::kNotFound;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
+    case ErrorClass::kHeld:
       return FailureKind::kSharing;
     default:
       return FailureKind::kOther;
@@ -312,9 +335,17 @@ Found port::ReadAttributes(const std::string& path, unsigned* attributes) {
   return Found::kThere;
 }
 
-void port::RecordRefusedLook(const std::string& path) {
-  SetLastError(ERROR_UNEXP_NET_ERR);
-  Failed(path);
+void port::RecordFailure(const std::string& path, unsigned code, CallKind call) {
+  SetLastError(code);
+  if (call == CallKind::kLook) {
+    Absence(path);
+  } else {
+    Failed(path, call);
+  }
+}
+
+bool port::AsksForTheRoot(unsigned code) {
+  return code == ERROR_PATH_NOT_FOUND;
 }
 
 void port::RecordRefusal(const std::string& path, Refusal refusal) {
@@ -339,7 +370,7 @@ NewFileResult port::CopyToNewFile(const std::string& source, const std::string& 
   FILE_BASIC_INFO found;
   if (from.handle == INVALID_HANDLE_VALUE ||
       !GetFileInformationByHandleEx(from.handle, FileBasicInfo, &found, sizeof found)) {
-    Failed(source);
+    Failed(source, CallKind::kLook);
     return NewFileResult::kFailed;
   }
   // DELETE access lets PlaceCopy rename it.
@@ -351,12 +382,13 @@ NewFileResult port::CopyToNewFile(const std::string& source, const std::string& 
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFileResult::kNameTaken
                                                                        : NewFileResult::kFailed;
   }
-  if (!CopyBytes(from.handle, to.handle)) {
-    Failed(target);
+  if (!CopyBytes(from.handle, to.handle, source, target)) {
+    const SystemFailure failure = LastSystemFailure();
     CloseHandle(to.handle);
     to.handle = INVALID_HANDLE_VALUE;
     // What was written before a full disk stopped the copy.
     RemoveFile(target);
+    SetSystemFailure(failure);
     return NewFileResult::kFailed;
   }
   // The source's attributes and last-write time, as CopyFileW carries them; like CopyFileW, a
@@ -391,7 +423,7 @@ bool port::PlaceCopy(OpenCopy* copy, const std::string& to, bool replaceExisting
   const HANDLE handle = reinterpret_cast<HANDLE>(copy->handle);
   if (!SetFileInformationByHandle(handle, FileRenameInfo, rename,
                                   static_cast<DWORD>(buffer.size()))) {
-    return Failed(to);
+    return Failed(to, CallKind::kRenameOrRemove);
   }
   CloseHandle(handle);
   copy->handle = -1;
@@ -408,7 +440,8 @@ void port::DropCopy(OpenCopy* copy) {
 
 bool port::RenameFile(const std::string& from, const std::string& to, bool replaceExisting) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags) != 0 || Failed(to);
+  return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(), flags) != 0 ||
+         Failed(to, CallKind::kRenameOrRemove);
 }
 
 bool port::RemoveFile(const std::string& path) {
@@ -417,7 +450,7 @@ bool port::RemoveFile(const std::string& path) {
     return true;
   }
   return (SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileW(name.c_str())) ||
-         Failed(path);
+         Failed(path, CallKind::kRenameOrRemove);
 }
 
 ListingResult port::ListDirectory(const std::string& pattern, unsigned attributeMask,
@@ -441,8 +474,9 @@ ListingResult port::ListDirectory(const std::string& pattern, unsigned attribute
       entries->push_back(DirectoryEntry{Narrowed(data.cFileName), attributes});
     }
   } while (FindNextFileW(find.handle, &data));
-  return GetLastError() == ERROR_NO_MORE_FILES || Failed(pattern) ? ListingResult::kListed
-                                                                  : ListingResult::kFailed;
+  return GetLastError() == ERROR_NO_MORE_FILES || Failed(pattern, CallKind::kLook)
+             ? ListingResult::kListed
+             : ListingResult::kFailed;
 }
 
 std::string ExpandPath(const std::string& path) {
@@ -559,12 +593,12 @@ port::ReadResult port::ReadFileBytesInto(const std::string& path, std::string* b
   FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
-    Failed(path);
+    Failed(path, CallKind::kLook);
     return ReadResult::kNotOpened;
   }
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.handle, &size)) {
-    Failed(path);
+    Failed(path, CallKind::kLook);
     return ReadResult::kShortRead;
   }
   bytes->resize(static_cast<std::size_t>(size.QuadPart));
@@ -574,7 +608,7 @@ port::ReadResult port::ReadFileBytesInto(const std::string& path, std::string* b
     const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
     DWORD read = 0;
     if (!ReadFile(file.handle, &(*bytes)[got], chunk, &read, nullptr) || read == 0) {
-      Failed(path);
+      Failed(path, CallKind::kLook);
       return ReadResult::kShortRead;
     }
     got += read;
@@ -699,11 +733,13 @@ std::int64_t TicksOf(const SYSTEMTIME& time) {
 // never locked out. False when it cannot be had in time or the handle may not lock.
 bool LockForAppend(HANDLE file, OVERLAPPED* at) {
   at->OffsetHigh = 0x7FFFFFFFu;
-  for (DWORD waited = 0;; waited += 10) {
+  // Measured by the clock: a Sleep(10) lasts to the next tick of Windows' clock, 15.6 ms.
+  const ULONGLONG started = GetTickCount64();
+  for (;;) {
     if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, at)) {
       return true;
     }
-    if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= kAppendLockWaitMs) {
+    if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount64() - started >= kAppendLockWaitMs) {
       return false;
     }
     Sleep(10);

@@ -1,6 +1,6 @@
 // What each port gives the platform's shared code (platform.cpp), which puts the door of
-// disk_changes.h and a brief retry in front of every look, and the check of what_if.h in front of
-// every look and change. Nothing outside src/platform/ includes it.
+// disk_changes.h and the retry policy in front of every look, and the check of what_if.h in front
+// of every look and change. Nothing outside src/platform/ includes it.
 #pragma once
 
 #include <string>
@@ -18,8 +18,13 @@ ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
 // How a read of a whole file ended; the failure is recorded.
 enum class ReadResult { kRead, kNotOpened, kShortRead };
 ReadResult ReadFileBytesInto(const std::string& path, std::string* bytes);
-// Records a look at path that the door refused, as the port's error for a network failure.
-void RecordRefusedLook(const std::string& path);
+// Records a failure of a call of the kind on path with the Windows error number code (the POSIX
+// port records the errno it stands for), classed as one of the system's own: what a door that
+// refuses hands the port.
+void RecordFailure(const std::string& path, unsigned code, CallKind call);
+// Whether a look that failed with code (a "not there") asks the root whether it answers: Windows'
+// "path not found" (3), whose folder on the way may lie on a drive not mapped or a share away.
+bool AsksForTheRoot(unsigned code);
 
 // The changes of platform.h, as the port makes them on the disk.
 bool CreateDirectoryA(const std::string& path);
@@ -43,21 +48,5 @@ enum class Refusal {
 };
 // Records that failure on path as the port's own error for it (LastSystemFailure).
 void RecordRefusal(const std::string& path, Refusal refusal);
-
-// Calls look until its result is not failed(result), pausing between tries; pause receives the
-// milliseconds. The pauses (10, 30 and 60 ms) let a share that failed for a few milliseconds
-// answer, and end a failure for good within a tenth of a second.
-template <typename Look, typename Failed, typename Pause>
-auto Retried(Look look, Failed failed, Pause pause) {
-  auto result = look();
-  for (const unsigned milliseconds : {10u, 30u, 60u}) {
-    if (!failed(result)) {
-      break;
-    }
-    pause(milliseconds);
-    result = look();
-  }
-  return result;
-}
 
 }  // namespace orx::port

@@ -40,7 +40,30 @@ struct CountedDoor {
         std::fclose(file);
       }
     }
-    return failAt != nullptr && calls == std::atol(failAt);
+    return failAt != nullptr && (calls == std::atol(failAt) || FailsAgain(call, path));
+  }
+
+  // After the k-th call, the later tries of the same call on the same path, as many as
+  // ORX_FAIL_TIMES allows.
+  std::string failed;
+  long failures = 0;
+  bool FailsAgain(const char* call, const std::string& path) {
+    const char* times = std::getenv("ORX_FAIL_TIMES");
+    const bool again = failures > 0 && std::string(call) + ' ' + path == failed &&
+                       (times == nullptr || failures < std::atol(times));
+    failures += again ? 1 : 0;
+    return again;
+  }
+
+  // Records that call k fails, for FailsAgain, and hands the platform its error.
+  void Refuse(const char* call, const std::string& path, unsigned fallbackCode) {
+    if (failures == 0) {
+      failed = std::string(call) + ' ' + path;
+      failures = 1;
+    }
+    const char* code = std::getenv("ORX_FAIL_CODE");
+    FailCallWith(call, path,
+                 code != nullptr ? static_cast<unsigned>(std::atol(code)) : fallbackCode);
   }
 };
 
@@ -52,8 +75,11 @@ void ReplacementNamesAre(const std::string& replacement, const std::string& back
 }
 
 bool DiskChangeAllowed(const char* call, const std::string& path) {
-  static CountedDoor door{"ORX_FAIL_AT", "ORX_COUNT_FILE", 0, {}};
+  static CountedDoor door{"ORX_FAIL_AT", "ORX_COUNT_FILE", 0, {}, {}, 0};
   const bool fails = door.Fails(call, path);
+  if (fails) {
+    door.Refuse(call, path, 112);
+  }
   const std::string end = std::getenv("ORX_REPLACE_END") ? std::getenv("ORX_REPLACE_END") : "";
   if (fails && std::string(call) == "ReplaceWithFile" && !backupName.empty()) {
     if (end == "gone") {
@@ -70,8 +96,12 @@ bool DiskChangeAllowed(const char* call, const std::string& path) {
 // The same for every look (look-up, listing, read of a whole file), counted on their own:
 // ORX_FAIL_LOOK_AT names the look that fails, ORX_LOOK_COUNT_FILE receives their count and trace.
 bool DiskLookAllowed(const char* call, const std::string& path) {
-  static CountedDoor door{"ORX_FAIL_LOOK_AT", "ORX_LOOK_COUNT_FILE", 0, {}};
-  return !door.Fails(call, path);
+  static CountedDoor door{"ORX_FAIL_LOOK_AT", "ORX_LOOK_COUNT_FILE", 0, {}, {}, 0};
+  if (!door.Fails(call, path)) {
+    return true;
+  }
+  door.Refuse(call, path, 59);
+  return false;
 }
 
 }  // namespace orx

@@ -354,6 +354,34 @@ TEST_F(ConfigurationScenario, ARedirectionThatNamesAFileIsRemovedAndTheDataStayH
   EXPECT_EQ(ReadFile(Stored("afile.txt")), "not a folder");
 }
 
+// A redirection on a share whose server is away, or (on Windows) on a drive not mapped yet when
+// the login script starts: a line without /r stops before anything changes, never taking the
+// place for one without data. The redirection stays recorded and nothing is copied.
+TEST_F(ConfigurationScenario, ARedirectionThatCannotBeReachedStaysRecordedAndNothingIsCopied) {
+  std::vector<std::string> places = {"\\\\orx-away-server\\home\\ormatide"};
+#ifdef _WIN32
+  const DWORD mapped = GetLogicalDrives();
+  for (char letter = 'Y'; letter > 'D'; --letter) {
+    if ((mapped & (1u << (letter - 'A'))) == 0) {
+      places.push_back(std::string(1, letter) + ":\\ormatide");
+      break;
+    }
+  }
+#endif
+  for (const std::string& place : places) {
+    SCOPED_TRACE(place);
+    const Tree inst =
+        Replaced(kInstallation, {{"orx.ini", "[Setup]\r\nRedirect=" + place + "\r\n"}});
+    WriteTree(Dir("inst"), inst);
+
+    const ProgramResult result = Run({"/v" + Dir("inst")});
+
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_NE(result.output.find("Exception EInOutError"), std::string::npos) << result.output;
+    EXPECT_EQ(Read("inst"), WithDirectories(inst));
+  }
+}
+
 TEST_F(ConfigurationScenario, NewRedirectionWithTheSameMonthDataKeepsItsOwnData) {
   WriteTree(Dir("inst"), kInstallation);
   // The same lines in another order and letter case, plus a line only the redirection has.

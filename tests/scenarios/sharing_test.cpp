@@ -87,5 +87,29 @@ TEST_F(SharingScenario, AScannersMomentIsWaitedOutAndAFileHeldForGoodFailsWithin
 #endif
 }
 
+// The daily comparison of month data while a scanner holds a month file for a moment: the read
+// waits for it, and the run ends as an undisturbed one does.
+TEST_F(SharingScenario, AMonthFileHeldForAMomentIsReadOnceItIsLetGo) {
+#ifndef _WIN32
+  GTEST_SKIP() << "the POSIX port has no share modes";
+#else
+  WriteTree(Dir("inst"),
+            Replaced(kInstallation, {{"orx.ini", "[Setup]\r\nRedirect=" + Dir("away") + "\r\n"}}));
+  WriteTree(Dir("away"), kInstallation);
+  const HANDLE held = CreateFileA((Dir("away") + "Data\\2024-01.txt").c_str(), GENERIC_READ, 0,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread scanner([held] {
+    Sleep(300);
+    CloseHandle(held);
+  });
+  const ProgramResult result = Run({"/v" + Dir("inst")});
+  scanner.join();
+
+  EXPECT_EQ(result.output, Report(kConfigured, {kNoRights, RedirectionRemoved(Dir("away"))}));
+  EXPECT_EQ(result.exitStatus, 0);
+#endif
+}
+
 }  // namespace
 }  // namespace orx::testing
