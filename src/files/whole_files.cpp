@@ -76,7 +76,8 @@ bool FreeNameBeside(const std::string& path, std::string* name) {
 // was expected (or is not there to tell: a port that keeps no backup).
 bool TookOutWhatWasExpected(const std::string& path, const std::string& bytes,
                             const std::string& backup, const std::string& expected) {
-  if (IsGone(backup) || BytesOf(backup) == expected) {
+  const std::optional<std::string> tookOut = BytesOf(backup);
+  if (tookOut == expected || (!tookOut.has_value() && IsGone(backup))) {
     return true;
   }
   if (StillHolds(path, bytes)) {
