@@ -78,6 +78,16 @@ bool CopyIfPresent(const std::string& source, const std::string& target) {
   return found == Found::kNotThere || (found == Found::kThere && CopyOneFile(source, target));
 }
 
+// CopySettingsFile; false when it raised.
+bool CopiedSettings(const std::string& source, const std::string& target) {
+  try {
+    CopySettingsFile(source, target);
+    return true;
+  } catch (const RaisedFailure&) {
+    return false;
+  }
+}
+
 // Whether the tree under dir holds files; a folder of it that cannot be listed may hold the user's
 // data, so that stops the run (EInOutError "Cannot read directory %s") before anything changes.
 bool HoldsFiles(const std::string& dir) {
@@ -152,8 +162,14 @@ void MoveData(ConfigurationRun& run) {
     return;
   }
   const auto attempt = [&run](auto step) { return Attempt(&run.failedCall, step); };
-  // A target that cannot be listed may hold files that need their backup.
+  // A target that cannot be listed may hold files that need their backup. A settings file that a
+  // stopped save left only under a temporary name goes back under its name first, so that neither
+  // the backup nor the clearing of leftovers takes it for one.
   const bool backedUp = attempt([&run] {
+    if (LookAtSettingsFile(run.source + kSettingsFileName) == Found::kUnknown ||
+        LookAtSettingsFile(run.target + kSettingsFileName) == Found::kUnknown) {
+      return false;
+    }
     std::string unread;
     const Found holdsFiles = TreeHasFiles(run.target, &unread);
     return holdsFiles == Found::kNotThere ||
@@ -171,14 +187,13 @@ void MoveData(ConfigurationRun& run) {
   }
   // Only after a backup and a complete data copy may the target's settings file be replaced. The
   // settings file and the marker belong to the data: a move without them is no move. The copy of
-  // either may have been stopped by force before: its leftover goes as the data tree's do.
+  // either may have been stopped by force before: its leftover goes as the data tree's do. The
+  // settings file is copied as a save: only over what the run knows the target's to hold.
   const bool copied = attempt([&run] {
     return RemoveLeftoverTemporaries(run.source, run.target) &&
-           CopyIfPresent(run.source + kSettingsFileName, run.target + kSettingsFileName) &&
+           CopiedSettings(run.source + kSettingsFileName, run.target + kSettingsFileName) &&
            CopyIfPresent(run.source + kInstallationMarker, run.target + kInstallationMarker);
   });
-  // The copy has changed the target's settings file outside the store: read it afresh.
-  ForgetSettingsContent(run.target + kSettingsFileName);
   if (!copied) {
     run.failure = "File copy from \"" + run.source + "\" to \"" + run.target + "\" failed.";
     return;

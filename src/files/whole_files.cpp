@@ -30,48 +30,96 @@ bool IsGone(const std::string& path) {
   return ReadAttributes(path, &attributes) == Found::kNotThere;
 }
 
+bool IsThere(const std::string& path) {
+  unsigned attributes = 0;
+  return ReadAttributes(path, &attributes) == Found::kThere;
+}
+
 bool RemoveWaiting(const std::string& path) {
   return WaitingOutSharing(path, [&] { return RemoveFile(path); });
 }
 
-bool RenameWaiting(const std::string& from, const std::string& to) {
-  return WaitingOutSharing(to, [&] { return RenameFile(from, to, false); });
+bool RenameWaiting(const std::string& from, const std::string& to, bool replaceExisting = false) {
+  return WaitingOutSharing(to, [&] { return RenameFile(from, to, replaceExisting); });
 }
 
-// Whether the file still holds exactly the bytes expected; a file that cannot be read does not.
-bool StillHolds(const std::string& path, const std::string& expected) {
+// The file's bytes; nullopt when it cannot be read.
+std::optional<std::string> BytesOf(const std::string& path) {
   std::string bytes;
   try {
     ReadFileBytesWaiting(path, &bytes);
   } catch (const RaisedFailure&) {
-    return false;
+    return std::nullopt;
   }
-  return bytes == expected;
+  return bytes;
+}
+
+// Whether the file still holds exactly the bytes expected; a file that cannot be read does not.
+bool StillHolds(const std::string& path, const std::string& expected) {
+  return BytesOf(path) == expected;
+}
+
+// A name beside path that a look has just found free; false when 64 looks found none.
+bool FreeNameBeside(const std::string& path, std::string* name) {
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    *name = TemporaryNameBeside(path);
+    if (IsGone(*name)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// After a swap that put bytes under path and the file it took out under backup: when that file was
+// not the one expected, another writer has written it since the compare, and its bytes go back
+// under the name, as long as the name still holds the swap's own. True when the backup held what
+// was expected (or is not there to tell: a port that keeps no backup).
+bool TookOutWhatWasExpected(const std::string& path, const std::string& bytes,
+                            const std::string& backup, const std::string& expected) {
+  const std::optional<std::string> tookOut = BytesOf(backup);
+  if (tookOut == expected || (!tookOut.has_value() && IsGone(backup))) {
+    return true;
+  }
+  if (StillHolds(path, bytes)) {
+    RenameWaiting(backup, path, true);
+  }
+  return false;
 }
 
 // After a replace that failed, whatever it left of the three names: the target (old, or new once
 // the replacement has moved), the replacement (new) and the backup (old). A target gone missing
-// gets the old file back where the backup holds it, else the new one. The other names are removed
-// only once the target is whole under its name. True when the target holds the new bytes.
-bool PutBackAfterReplace(const std::string& path, const std::string& replacement,
-                         const std::string& backup) {
-  bool fresh = false;
-  if (IsGone(path)) {
-    fresh = !(!IsGone(backup) && RenameWaiting(backup, path)) && RenameWaiting(replacement, path);
-  } else {
-    fresh = IsGone(replacement);
+// gets the old file back where the backup holds it, else the new one. Only the name decides: the
+// save is done when the target reads back as the new bytes (and what it replaced was the file
+// expected). The other names are removed only once the target is whole under its name, so a file
+// that exists only under one of them is never removed. True when the target holds the new bytes.
+bool PutBackAfterReplace(const std::string& path, const std::string& bytes,
+                         const std::string& replacement, const std::string& backup,
+                         const std::string* expected) {
+  if (IsGone(path) && !(IsThere(backup) && RenameWaiting(backup, path))) {
+    RenameWaiting(replacement, path);
   }
-  unsigned attributes = 0;
-  if (ReadAttributes(path, &attributes) == Found::kThere) {
-    RemoveWaiting(replacement);
+  if (!IsThere(path)) {
+    return false;
+  }
+  const bool placed = StillHolds(path, bytes);
+  const bool fresh =
+      placed && (expected == nullptr || TookOutWhatWasExpected(path, bytes, backup, *expected));
+  RemoveWaiting(replacement);
+  // A backup still holding another writer's bytes that could not go back is their only copy.
+  if (fresh || !placed) {
     RemoveWaiting(backup);
   }
   return fresh;
 }
 
+// How one try of the swap ended.
+enum class Swap { kDone, kChanged, kNoBackupName, kFailed };
+
 // Writes the bytes beside path and puts them in its place: replacing the file that exists (only
 // one holding expected bytes when they are given), or taking a free name without replacing when
-// expected says the file is absent.
+// expected says the file is absent. Each try of the replace, the first and each after a moment's
+// sharing, compares the file with the expected bytes right before it swaps, and afterwards the file
+// the swap took out: another writer's bytes are never replaced for good.
 void Replace(const std::string& path, const std::string& bytes,
              const std::optional<std::string>* expected) {
   unsigned attributes = 0;
@@ -101,11 +149,8 @@ void Replace(const std::string& path, const std::string& bytes,
     RemoveWaiting(temporary);
     RaiseFailure(kWriteError, "Stream write error");
   }
-  if (exists && expected != nullptr && !StillHolds(path, **expected)) {
-    RemoveWaiting(temporary);
-    RaiseCannotCreate(path);
-  }
   if (!exists) {
+    // A rename that does not replace holds the file to being absent at the moment it is named.
     const bool placed = DiskChangeAllowed("ReplaceWithFile", path) && WaitingOutSharing(path, [&] {
                           return RenameFile(temporary, path, expected == nullptr);
                         });
@@ -115,17 +160,33 @@ void Replace(const std::string& path, const std::string& bytes,
     }
     return;
   }
-  std::string backup = TemporaryNameBeside(path);
-  for (int attempt = 0; attempt < 64 && !IsGone(backup); ++attempt) {
-    backup = TemporaryNameBeside(path);
+  const std::string* const known = expected != nullptr ? &**expected : nullptr;
+  std::string backup;
+  Swap swap = Swap::kFailed;
+  // The wait is driven here, not inside the replace, so that the compare comes before each try.
+  WaitingOutSharing(path, [&] {
+    if (known != nullptr && !StillHolds(path, *known)) {
+      swap = Swap::kChanged;
+    } else if (!FreeNameBeside(path, &backup)) {
+      swap = Swap::kNoBackupName;
+    } else {
+      ReplacementNamesAre(temporary, backup);
+      swap = DiskChangeAllowed("ReplaceWithFile", path) && ReplaceWithFile(path, temporary, backup)
+                 ? Swap::kDone
+                 : Swap::kFailed;
+    }
+    return swap != Swap::kFailed;
+  });
+  if (swap == Swap::kChanged || swap == Swap::kNoBackupName) {
+    RemoveWaiting(temporary);
+    RaiseCannotCreate(path);
   }
-  ReplacementNamesAre(temporary, backup);
-  if (DiskChangeAllowed("ReplaceWithFile", path) &&
-      WaitingOutSharing(path, [&] { return ReplaceWithFile(path, temporary, backup); })) {
+  if (swap == Swap::kDone &&
+      (known == nullptr || TookOutWhatWasExpected(path, bytes, backup, *known))) {
     RemoveWaiting(backup);
     return;
   }
-  if (!PutBackAfterReplace(path, temporary, backup)) {
+  if (swap == Swap::kDone || !PutBackAfterReplace(path, bytes, temporary, backup, known)) {
     RaiseCannotCreate(path);
   }
 }

@@ -24,7 +24,7 @@ CallKind KindOfCall(const std::string& call) {
     return CallKind::kRenameOrRemove;
   }
   const bool look = call == "IsFile" || call == "ReadAttributes" || call == "ListDirectory" ||
-                    call == "ReadFileBytes" || call == "LookAtRoot";
+                    call == "ReadFileBytes" || call == "LookAtRoot" || call == "LastWriteTime";
   return look ? CallKind::kLook : CallKind::kChange;
 }
 
@@ -125,6 +125,12 @@ Found ReadAttributes(const std::string& path, unsigned* attributes) {
   return LookedUp(
       "ReadAttributes", path, [&] { return what_if::ReadAttributes(path, attributes); },
       Found::kNotThere, Found::kUnknown);
+}
+
+Found LastWriteTime(const std::string& path, std::uint64_t* time) {
+  return LookedUp(
+      "LastWriteTime", path, [&] { return port::LastWriteTime(path, time); }, Found::kNotThere,
+      Found::kUnknown);
 }
 
 ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,

@@ -92,6 +92,9 @@ Found IsFile(const std::string& path);
 Found IsDirectory(const std::string& path);
 // The attribute flags of an existing entry (kThere).
 Found ReadAttributes(const std::string& path, unsigned* attributes);
+// When an existing file was last written (kThere), on a clock of the port's own that only orders
+// two such times.
+Found LastWriteTime(const std::string& path, std::uint64_t* time);
 // Creates one directory level; true on success (an existing directory is a failure).
 bool CreateDirectoryA(const std::string& path);
 
@@ -193,7 +196,7 @@ bool CloseFile(WritableFile* file);
 // Gives replacement the name of target in one step, keeping target's attributes; target exists.
 // Where that takes more than one step (Windows), the old file passes through backup, a name beside
 // target that does not exist, so that a replace stopped half-way leaves only these three names; on
-// success backup may hold the old file. True on success.
+// success backup holds the file that was replaced (every port keeps it there). True on success.
 bool ReplaceWithFile(const std::string& target, const std::string& replacement,
                      const std::string& backup);
 

@@ -324,6 +324,17 @@ Found port::ReadAttributes(const std::string& path, unsigned* attributes) {
   return Found::kThere;
 }
 
+Found port::LastWriteTime(const std::string& path, std::uint64_t* time) {
+  std::string native;
+  struct stat info;
+  if (!Locate(path, &native, &info)) {
+    return Absence(path);
+  }
+  *time = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+          static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+  return Found::kThere;
+}
+
 NewFileResult port::CopyToNewFile(const std::string& source, const std::string& target,
                                   OpenCopy* open) {
   // Opened before anything else, so that its fstat is the only look at it; non-blocking, so
@@ -661,15 +672,24 @@ bool port::CloseFile(WritableFile* file) {
   return closed;
 }
 
-// A rename replaces in one step: no backup is needed.
+// A rename replaces in one step. As on Windows, the file it replaces stays under the backup name
+// (a second link, made just before), so that the caller can see what the rename took out.
 bool port::ReplaceWithFile(const std::string& target, const std::string& replacement,
-                           const std::string&) {
+                           const std::string& backup) {
   std::string native;
   struct stat targetInfo;
   const std::string replacementNative = NativeLocation(replacement);
-  if (!Locate(target, &native, &targetInfo) || replacementNative.empty() ||
-      ::chmod(replacementNative.c_str(), targetInfo.st_mode & 07777) != 0 ||
+  const std::string backupNative = NativeLocation(backup);
+  if (!Locate(target, &native, &targetInfo) || replacementNative.empty() || backupNative.empty() ||
+      ::link(native.c_str(), backupNative.c_str()) != 0) {
+    return Failed(target);
+  }
+  NoteEntryMade(backupNative);
+  if (::chmod(replacementNative.c_str(), targetInfo.st_mode & 07777) != 0 ||
       ::rename(replacementNative.c_str(), native.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(backupNative.c_str());
+    errno = error;
     return Failed(target);
   }
   NoteEntryMade(native);

@@ -353,6 +353,22 @@ TEST_F(PlatformFiles, WholeFilesRoundTripEveryByte) {
       << "no temporary file is left behind";
 }
 
+TEST_F(PlatformFiles, AReplaceWithoutAFreeBackupNameFailsAndLeavesTheFile) {
+  Tree before{{"orx.ini", "old"}};
+  // The replace's new file takes the next name of the sequence; the 64 after it are all taken.
+  const std::string last = TemporaryNameBeside(dir_ / "orx.ini");
+  const auto next = static_cast<unsigned>(std::stoul(last.substr(last.size() - 4), nullptr, 16));
+  for (unsigned taken = next + 2; taken <= next + 65; ++taken) {
+    char name[8];
+    std::snprintf(name, sizeof(name), "~ox%04X", taken & 0xFFFFu);
+    before[name] = "taken";
+  }
+  WriteTree(dir_.path(), before);
+  EXPECT_EQ(FailureOf([&] { ReplaceKnownFileBytes(dir_ / "orx.ini", "new", std::string("old")); }),
+            "EFCreateError Cannot create file " + dir_ / "orx.ini");
+  EXPECT_EQ(ReadTree(dir_.path()), before);
+}
+
 TEST_F(PlatformFiles, FailedOpensAndCreationsRaiseWithTheNameAsGiven) {
   WriteTree(dir_.path(), {{"folder\\", ""}, {"ro.txt", "old"}});
   SetReadOnly(dir_ / "ro.txt", true);

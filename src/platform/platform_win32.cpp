@@ -335,6 +335,16 @@ Found port::ReadAttributes(const std::string& path, unsigned* attributes) {
   return Found::kThere;
 }
 
+Found port::LastWriteTime(const std::string& path, std::uint64_t* time) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data) == 0) {
+    return Absence(path);
+  }
+  *time = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+          data.ftLastWriteTime.dwLowDateTime;
+  return Found::kThere;
+}
+
 void port::RecordFailure(const std::string& path, unsigned code, CallKind call) {
   SetLastError(code);
   if (call == CallKind::kLook) {

@@ -13,6 +13,7 @@ namespace orx::port {
 // The looks of platform.h, as the port makes them: once, without the door.
 Found IsFile(const std::string& path);
 Found ReadAttributes(const std::string& path, unsigned* attributes);
+Found LastWriteTime(const std::string& path, std::uint64_t* time);
 ListingResult ListDirectory(const std::string& pattern, unsigned attributeMask,
                             std::vector<DirectoryEntry>* entries);
 // How a read of a whole file ended; the failure is recorded.

@@ -31,7 +31,7 @@ SettingsDocument EffectiveSettingsOf(const SettingsDocument& local) {
   // A redirected file that cannot be looked at ends the run: taking the local file instead would
   // write the keys to a file that is not in force.
   const std::string redirected = SettingsFileOf(redirection);
-  const Found found = IsFile(redirected);
+  const Found found = LookAtSettingsFile(redirected);
   if (found == Found::kUnknown) {
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", redirected));
   }

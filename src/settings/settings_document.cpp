@@ -6,9 +6,11 @@
 
 #include "base/characters.h"
 #include "base/integer.h"
+#include "base/paths.h"
 #include "base/raised_failure.h"
 #include "files/sharing_waits.h"
 #include "files/whole_files.h"
+#include "platform/disk_changes.h"
 #include "platform/platform.h"
 
 namespace orx {
@@ -38,6 +40,18 @@ auto FindSectionIn(Sections& sections, const std::string& section) {
   return std::find_if(sections.begin(), sections.end(), [&section](const SettingsSection& s) {
     return EqualIgnoringCase(s.name, section);
   });
+}
+
+// Every attribute, so that a listing leaves no entry out.
+constexpr unsigned kEveryAttribute = 63;
+
+// Whether bytes are a whole settings text: one that ends with its last line's end and holds a
+// section. A copy cut short mid-line, a month file or an empty file is none.
+bool IsWholeSettingsText(const std::string& bytes) {
+  TextEncoding encoding = TextEncoding::kPlain;
+  const std::string text = TextOfFileBytes(bytes, &encoding);
+  return !text.empty() && text.back() == '\n' &&
+         !SettingsDocumentFromText(std::string(), bytes).sections().empty();
 }
 
 // The contents the run holding a SettingsFilesOfRun knows, by IdentityOf their file name.
@@ -203,23 +217,87 @@ SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std
 }
 
 SettingsDocument OpenSettingsDocument(const std::string& fileName) {
+  const std::optional<std::string> bytes = SettingsBytesOf(fileName);
+  return bytes.has_value() ? SettingsDocumentFromText(fileName, *bytes)
+                           : SettingsDocument(fileName);
+}
+
+Found LookAtSettingsFile(const std::string& fileName) {
+  if (fileName.empty()) {
+    return Found::kNotThere;
+  }
+  const Found found = IsFile(fileName);
+  if (found != Found::kNotThere) {
+    return found;
+  }
+  // Absent: a stopped save may have left the settings only beside it. A copy that cannot be
+  // looked at may be that, so the file counts as not looked at.
+  const std::string directory = ParentPathOf(fileName);
+  std::vector<DirectoryEntry> entries;
+  if (ListDirectory(directory + "~ox*", kEveryAttribute, &entries) == ListingResult::kFailed) {
+    return Found::kUnknown;
+  }
+  std::string newest;
+  std::uint64_t newestTime = 0;
+  for (const DirectoryEntry& entry : entries) {
+    if (!IsTemporaryName(entry.name) || (entry.attributes & kAttributeDirectory) != 0) {
+      continue;
+    }
+    const std::string path = directory + entry.name;
+    std::string bytes;
+    std::uint64_t time = 0;
+    try {
+      ReadFileBytesWaiting(path, &bytes);
+    } catch (const RaisedFailure&) {
+      return Found::kUnknown;
+    }
+    if (!IsWholeSettingsText(bytes)) {
+      continue;
+    }
+    if (LastWriteTime(path, &time) != Found::kThere) {
+      return Found::kUnknown;
+    }
+    if (newest.empty() || time > newestTime) {
+      newest = path;
+      newestTime = time;
+    }
+  }
+  if (newest.empty()) {
+    return Found::kNotThere;
+  }
+  // Without replacing: a file that has appeared under the name meanwhile is the one in force. A
+  // copy that could not go back must not be taken for no file.
+  if (DiskChangeAllowed("RenameFile", fileName)) {
+    RenameFile(newest, fileName, false);
+  }
+  return IsFile(fileName) == Found::kThere ? Found::kThere : Found::kUnknown;
+}
+
+std::optional<std::string> SettingsBytesOf(const std::string& fileName) {
   if (const std::optional<std::string>* known = KnownSettingsContent(fileName)) {
-    return known->has_value() ? SettingsDocumentFromText(fileName, **known)
-                              : SettingsDocument(fileName);
+    return *known;
   }
   // Only a file that is not there loads as empty: one that cannot be looked at might be saved over.
-  const Found found = fileName.empty() ? Found::kNotThere : IsFile(fileName);
+  const Found found = LookAtSettingsFile(fileName);
   if (found == Found::kUnknown) {
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", fileName));
   }
-  if (found == Found::kNotThere) {
-    RememberSettingsContent(fileName, std::nullopt);
-    return SettingsDocument(fileName);
+  std::optional<std::string> content;
+  if (found == Found::kThere) {
+    std::string bytes;
+    ReadFileBytesWaiting(fileName, &bytes);
+    content = std::move(bytes);
   }
-  std::string bytes;
-  ReadFileBytesWaiting(fileName, &bytes);
-  RememberSettingsContent(fileName, bytes);
-  return SettingsDocumentFromText(fileName, bytes);
+  RememberSettingsContent(fileName, content);
+  return content;
+}
+
+void CopySettingsFile(const std::string& from, const std::string& to) {
+  const std::optional<std::string> bytes = SettingsBytesOf(from);
+  if (bytes.has_value()) {
+    ReplaceKnownFileBytes(to, *bytes, SettingsBytesOf(to));
+    RememberSettingsContent(to, *bytes);
+  }
 }
 
 }  // namespace orx

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/text.h"
+#include "platform/platform.h"
 
 namespace orx {
 
@@ -79,10 +80,27 @@ class SettingsDocument {
 // then split by the TextLines rules and classified (empty lines, ";" comments and lines before the
 // first "[...]" header are dropped). The document knows the file as holding these bytes.
 SettingsDocument SettingsDocumentFromText(const std::string& fileName, const std::string& bytes);
-// Loads the file when it exists as a file, else gives an empty document that knows it as absent.
-// Raises EFOpenError "Cannot open file %s" when the file exists but cannot be read, or cannot be
-// looked at.
+// Loads the file when it exists as a file (SettingsBytesOf), else gives an empty document that
+// knows it as absent.
 SettingsDocument OpenSettingsDocument(const std::string& fileName);
+
+// Whether the settings file is there, as IsFile answers, once a settings file that a save stopped
+// half-way (a run ended between the two renames of a replace) left only under temporary names
+// beside it has been put back under its name. Such a copy is a file of TemporaryNameBeside's form
+// whose bytes are a whole settings text: they end with a line end and hold a "[...]" section (a
+// copy cut short mid-line, a month file, an empty file do not pass). Of several, the one last
+// written goes back, which is the one the stopped replace was installing; the others stay as they
+// are. kUnknown when the file, the directory or such a copy cannot be looked at.
+Found LookAtSettingsFile(const std::string& fileName);
+// What the settings file holds: what the run last knew (KnownSettingsContent), else what it holds
+// now after LookAtSettingsFile, read once and remembered; nullopt for no file. Raises EFOpenError
+// "Cannot open file %s" when the file exists but cannot be read, or cannot be looked at.
+std::optional<std::string> SettingsBytesOf(const std::string& fileName);
+// Copies the settings file from onto the settings file to, byte for byte, through the same
+// compare and swap as Save: to is replaced only while it holds what the run last knew of it (read
+// now when the run has not read it yet). Does nothing when from is absent. Raises the failures of
+// SettingsBytesOf and Save.
+void CopySettingsFile(const std::string& from, const std::string& to);
 
 // While one exists, the settings files the run reads and writes are remembered by the file they
 // name, whatever the spelling (the full path, letters A to Z in either case): a file the run has

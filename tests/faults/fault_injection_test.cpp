@@ -4,6 +4,7 @@
 // file may stay, and a run with a failed step must not report success.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -77,6 +78,13 @@ bool IsFilePath(const std::string& name) {
 std::string LeafOf(const std::string& name) {
   const std::string::size_type slash = name.rfind('\\');
   return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return text;
 }
 
 bool IsSettingsFile(const std::string& name) {
@@ -197,7 +205,14 @@ class FaultInjection : public ::testing::TestWithParam<int> {
   // text, 's' success report (which then must have left every settings file as the clean run did).
   char CheckRun(const Scenario& scenario, const Tree& cleanAfter, const Door& door, long k) {
     LayOut(scenario.before);
-    const Outcome outcome = Run(scenario, door, k);
+    return CheckOutcome(scenario, cleanAfter, Run(scenario, door, k), false);
+  }
+
+  // The checks of CheckRun on what a run has left. After the rerun of a stopped run (rerun), the
+  // leftovers of the stopped run may stay where no move clears them, and a backup or a data file
+  // need only be a whole copy of a file that was there.
+  char CheckOutcome(const Scenario& scenario, const Tree& cleanAfter, const Outcome& outcome,
+                    bool rerun) {
     const Tree after = ReadTree(Root());
 
     // Every file that was there is still in its place or has its bytes in a backup; a settings
@@ -213,6 +228,10 @@ class FaultInjection : public ::testing::TestWithParam<int> {
       for (const auto& [copy, copied] : after) {
         const std::string folder = BackupFolderOf(copy);
         kept = kept || (!folder.empty() && OriginalOf(copy, folder) == name && copied == content);
+        // After a stop, the lines of a settings file no longer in force (a former redirection's)
+        // may be kept by the copy of it in force.
+        kept = kept || (rerun && settings && folder.empty() && IsSettingsFile(copy) &&
+                        UserLinesOf(copied) == UserLinesOf(content));
       }
       EXPECT_TRUE(kept) << name << (settings ? " has lost its settings" : " is lost");
     }
@@ -223,8 +242,21 @@ class FaultInjection : public ::testing::TestWithParam<int> {
       const std::string folder = BackupFolderOf(name);
       // A stopped run's leftover that the scenario laid out stays when the run fails before it.
       const bool laidOut = scenario.before.count(folder.empty() ? name : OriginalOf(name, folder));
-      EXPECT_FALSE(!laidOut && std::regex_match(LeafOf(name), std::regex("~ox[0-9A-F]{4}")))
-          << "temporary file left: " << name;
+      const bool temporary = std::regex_match(LeafOf(name), std::regex("~ox[0-9A-F]{4}"));
+      EXPECT_FALSE(!laidOut && temporary && !rerun) << "temporary file left: " << name;
+      if (rerun && !temporary && !IsSettingsFile(name)) {
+        bool whole = false;
+        for (const Tree* tree : {&scenario.before, &cleanAfter}) {
+          for (const auto& [other, bytes] : *tree) {
+            whole = whole || (IsFilePath(other) && bytes == content);
+          }
+        }
+        EXPECT_TRUE(whole) << name << " is no whole copy of a file that was there";
+        continue;
+      }
+      if (rerun && (temporary || !folder.empty())) {
+        continue;
+      }
       if (!folder.empty()) {
         const auto original = scenario.before.find(OriginalOf(name, folder));
         EXPECT_TRUE(original != scenario.before.end() && original->second == content)
@@ -252,7 +284,15 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     } else if (rest.compare(0, kConfigured.size(), kConfigured) == 0) {
       for (const auto& [name, content] : cleanAfter) {
         // Backup folders are named by the time of the run; their content is checked above.
-        EXPECT_TRUE(!IsSettingsFile(name) || !BackupFolderOf(name).empty() ||
+        // After a stop, only the settings in force must be what the clean run wrote: the install's
+        // and those it redirects to. The others (the server's copy, placed where it lacks one;
+        // those of a former redirection) need only have kept the user's lines.
+        const std::string folder = name.substr(0, name.rfind('\\'));
+        const bool inForce =
+            name == "inst\\orx.ini" ||
+            LowerCase(cleanAfter.at("inst\\orx.ini")).find(LowerCase(Root() + folder + "\r\n")) !=
+                std::string::npos;
+        EXPECT_TRUE(!IsSettingsFile(name) || !BackupFolderOf(name).empty() || (rerun && !inForce) ||
                     (after.count(name) && after.at(name) == content))
             << "success reported, but " << name << " is not what the clean run wrote";
       }
@@ -274,8 +314,22 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     return scenario;
   }
 
+  // The scenario's clean run: its disk-changing calls, and the tree it leaves.
+  Outcome CleanRun(const Scenario& scenario, Tree* cleanAfter) const {
+    LayOut(scenario.before);
+    Outcome clean = Run(scenario, kChanges, 0);
+    EXPECT_EQ(clean.result.output.compare(kBanner.size(), kConfigured.size(), kConfigured), 0)
+        << clean.result.output;
+    *cleanAfter = ReadTree(Root());
+    return clean;
+  }
+
   ScopedTempDir temp_;
 };
+
+bool IsSettingsReplace(const std::string& call) {
+  return call.compare(0, 16, "ReplaceWithFile ") == 0 && IsSettingsFile(call);
+}
 
 std::vector<Scenario> Scenarios() {
   // A settings content "R dir" stands for one redirecting to the sandbox's dir.
@@ -405,12 +459,116 @@ TEST_F(FaultInjection, AReplaceStoppedHalfWayLeavesTheSettingsWholeAndTheReportH
     for (const auto& [end, ending] : ends) {
       SCOPED_TRACE("call " + std::to_string(k) + ": " + call + ", end state " + end);
       SetVariable("ORX_REPLACE_END", end);
-      EXPECT_EQ(CheckRun(scenario, cleanAfter, kChanges, k), ending);
+      // The first is the move's copy of the settings, which fails as the move's failure report.
+      EXPECT_EQ(CheckRun(scenario, cleanAfter, kChanges, k), replaces == 1 ? 'f' : ending);
       SetVariable("ORX_REPLACE_END", "");
     }
   }
-  EXPECT_EQ(replaces, 4) << "the settings saves of a first setup";
+  EXPECT_EQ(replaces, 5) << "the settings copy and saves of a first setup";
 }
+
+// Each realistic run stopped (as Task Manager or a power loss stops it) just before and just after
+// each of its disk-changing calls, and before each settings replace left half-way in each of
+// ReplaceFileW's end states; then the same line run again to its end. Nothing is lost or torn, and
+// success is reported only with the line's settings in force.
+class StoppedRuns : public FaultInjection {};
+
+TEST_P(StoppedRuns, TheNextRunMakesAStoppedRunWhole) {
+  const Scenario scenario = Resolved(Scenarios()[GetParam()]);
+  SCOPED_TRACE(scenario.name);
+  Tree cleanAfter;
+  const Outcome clean = CleanRun(scenario, &cleanAfter);
+  struct Stop {
+    const char* variable;
+    const char* end;  // ORX_REPLACE_END, for the settings replaces only
+  };
+  const Stop stops[] = {{"ORX_STOP_AT", ""},      {"ORX_STOP_AFTER", ""},
+                        {"ORX_STOP_AT", "kept"},  {"ORX_STOP_AT", "gone"},
+                        {"ORX_STOP_AT", "aside"}, {"ORX_STOP_AT", "placed"}};
+  std::map<char, int> endings;
+  int points = 0;
+  for (const Stop& stop : stops) {
+    for (long k = 1; k <= clean.calls; ++k) {
+      const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
+      if (*stop.end != '\0' && !IsSettingsReplace(call)) {
+        continue;
+      }
+      SCOPED_TRACE(std::string(stop.variable) + "=" + std::to_string(k) + " " + stop.end + ": " +
+                   call);
+      ++points;
+      LayOut(scenario.before);
+      SetVariable(stop.variable, std::to_string(k));
+      SetVariable("ORX_REPLACE_END", stop.end);
+      const Outcome stopped = Run(scenario, kChanges, 0);
+      SetVariable(stop.variable, "");
+      SetVariable("ORX_REPLACE_END", "");
+      EXPECT_TRUE(stopped.result.exitStatus == 86 || k == clean.calls) << stopped.result.output;
+      ++endings[CheckOutcome(scenario, cleanAfter, Run(scenario, kChanges, 0), true)];
+    }
+  }
+  std::cout << "[ stops    ] " << scenario.name << ": " << points
+            << " stopped runs, each run again; "
+            << "success " << endings['s'] << ", failure report " << endings['f']
+            << ", failure text " << endings['x'] << "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRuns, StoppedRuns, ::testing::Values(0, 1, 2));
+
+// The file changes under each settings replace of a first setup and of the removal of a
+// redirection (whose returning move copies orx.ini as a save), between the compare and the swap:
+// with the new file gone the old bytes stay, with other bytes written in those stay; either way
+// the run fails and leaves no temporary file.
+class ChangedSaves : public FaultInjection {};
+
+TEST_P(ChangedSaves, AFileChangedUnderTheSaveKeepsWhatIsThereAndFails) {
+  const Scenario scenario = Resolved(Scenarios()[GetParam()]);
+  Tree cleanAfter;
+  const Outcome clean = CleanRun(scenario, &cleanAfter);
+  int replaces = 0;
+  for (const char* change : {"gone", "other"}) {
+    for (long k = 1; k <= clean.calls; ++k) {
+      const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
+      const std::string target = call.substr(call.find(' ') + 1);
+      if (!IsSettingsReplace(call)) {
+        continue;
+      }
+      // What the target holds just before and just after the replace: runs stopped there show it.
+      std::string held[2];
+      for (int after = 0; after < 2; ++after) {
+        const char* stop = after == 0 ? "ORX_STOP_AT" : "ORX_STOP_AFTER";
+        LayOut(scenario.before);
+        SetVariable(stop, std::to_string(k));
+        Run(scenario, kChanges, 0);
+        SetVariable(stop, "");
+        held[after] = FileExists(target) ? ReadFile(target) : "";
+      }
+      const std::string& before = held[0];
+      if (before.empty()) {
+        continue;
+      }
+      SCOPED_TRACE(std::string(change) + " at call " + std::to_string(k) + ": " + call);
+      ++replaces;
+      LayOut(scenario.before);
+      SetVariable("ORX_CHANGE_AT", std::to_string(k));
+      SetVariable("ORX_CHANGE", change);
+      const Outcome outcome = Run(scenario, kChanges, 0);
+      SetVariable("ORX_CHANGE_AT", "");
+      SetVariable("ORX_CHANGE", "");
+      // Only a save of the very bytes the file holds may succeed without its new file.
+      EXPECT_TRUE(outcome.result.output.find(kConfigured) == std::string::npos ||
+                  (std::string(change) == "gone" && held[1] == before))
+          << outcome.result.output;
+      const std::string other = "[Other]\r\nWriter=2\r\n\r\n";
+      EXPECT_EQ(ReadFile(target), std::string(change) == "other" ? other : before);
+      for (const auto& [name, content] : ReadTree(Root())) {
+        EXPECT_FALSE(std::regex_match(LeafOf(name), std::regex("~ox[0-9A-F]{4}"))) << name;
+      }
+    }
+  }
+  EXPECT_GT(replaces, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRuns, ChangedSaves, ::testing::Values(0, 2));
 
 }  // namespace
 }  // namespace orx::testing

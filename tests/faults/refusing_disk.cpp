@@ -5,6 +5,13 @@
 // ReplaceFileW's half-way end states: "kept" (1175; 1176 with a backup name), "gone" (1176 without
 // one; a target deleted meanwhile), "aside" (1177; Wine's 1176: the old file under the backup
 // name), "placed" (the new file in place, the old one under the backup name).
+// A run may also be stopped, as Task Manager or a power loss stops it: ORX_STOP_AT ends the process
+// at once (no clean-up, no report, no log record) just before the disk-changing call it names,
+// after leaving the ORX_REPLACE_END state when that call is a settings replace; ORX_STOP_AFTER just
+// after it (at the next call through either door; a run that makes no further one ends as usual).
+// ORX_CHANGE_AT makes the file change under the settings replace it names, between the save's
+// compare and its swap: ORX_CHANGE "gone" removes the new file, "other" writes other bytes
+// (kOtherWriter) into the target.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -67,6 +74,47 @@ struct CountedDoor {
   }
 };
 
+// ---- Stops and changes under a save
+// --------------------------------------------------------------
+
+CountedDoor changes{"ORX_FAIL_AT", "ORX_COUNT_FILE", 0, {}, {}, 0};
+// What another writer puts into a settings file under a save.
+constexpr char kOtherWriter[] = "[Other]\r\nWriter=2\r\n\r\n";
+// The exit status of a stopped run.
+constexpr int kStoppedStatus = 86;
+
+long NumberIn(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr ? std::atol(value) : 0;
+}
+
+// Ends the process at once once the call ORX_STOP_AFTER names has been made, before the next call
+// through either door.
+void StopAfterEarlierCall() {
+  const long after = NumberIn("ORX_STOP_AFTER");
+  if (after > 0 && changes.calls >= after) {
+    std::_Exit(kStoppedStatus);
+  }
+}
+
+// Makes the change ORX_CHANGE names when the call just counted is the settings replace
+// ORX_CHANGE_AT names.
+void ChangeUnderTheSave(const std::string& call, const std::string& path) {
+  if (changes.calls != NumberIn("ORX_CHANGE_AT") || call != "ReplaceWithFile" ||
+      backupName.empty()) {
+    return;
+  }
+  const std::string change = std::getenv("ORX_CHANGE") ? std::getenv("ORX_CHANGE") : "";
+  WritableFile file;
+  if (change == "gone") {
+    RemoveFile(replacementName);
+  } else if (change == "other" &&
+             CreateFileForWriting(path, false, &file) == NewFileResult::kMade) {
+    WriteToFile(file, kOtherWriter);
+    CloseFile(&file);
+  }
+}
+
 }  // namespace
 
 void ReplacementNamesAre(const std::string& replacement, const std::string& backup) {
@@ -75,13 +123,15 @@ void ReplacementNamesAre(const std::string& replacement, const std::string& back
 }
 
 bool DiskChangeAllowed(const char* call, const std::string& path) {
-  static CountedDoor door{"ORX_FAIL_AT", "ORX_COUNT_FILE", 0, {}, {}, 0};
+  CountedDoor& door = changes;
+  StopAfterEarlierCall();
   const bool fails = door.Fails(call, path);
   if (fails) {
     door.Refuse(call, path, 112);
   }
+  const bool stops = door.calls == NumberIn("ORX_STOP_AT");
   const std::string end = std::getenv("ORX_REPLACE_END") ? std::getenv("ORX_REPLACE_END") : "";
-  if (fails && std::string(call) == "ReplaceWithFile" && !backupName.empty()) {
+  if ((fails || stops) && std::string(call) == "ReplaceWithFile" && !backupName.empty()) {
     if (end == "gone") {
       RemoveFile(path);
     } else if ((end == "aside" || end == "placed") && RenameFile(path, backupName, false) &&
@@ -89,6 +139,10 @@ bool DiskChangeAllowed(const char* call, const std::string& path) {
       RenameFile(replacementName, path, false);
     }
   }
+  if (stops) {
+    std::_Exit(kStoppedStatus);
+  }
+  ChangeUnderTheSave(call, path);
   backupName.clear();
   return !fails;
 }
@@ -97,6 +151,7 @@ bool DiskChangeAllowed(const char* call, const std::string& path) {
 // ORX_FAIL_LOOK_AT names the look that fails, ORX_LOOK_COUNT_FILE receives their count and trace.
 bool DiskLookAllowed(const char* call, const std::string& path) {
   static CountedDoor door{"ORX_FAIL_LOOK_AT", "ORX_LOOK_COUNT_FILE", 0, {}, {}, 0};
+  StopAfterEarlierCall();
   if (!door.Fails(call, path)) {
     return true;
   }
