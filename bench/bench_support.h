@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,15 @@ inline double ProcessorSeconds() {
 inline double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
+}
+
+// One line: what was timed, each run's seconds and their median.
+inline void PrintRuns(const char* what, const std::vector<double>& seconds) {
+  std::printf("%-34s", what);
+  for (double run : seconds) {
+    std::printf(" %.3f", run);
+  }
+  std::printf("  median %.3f s\n", Median(seconds));
 }
 
 #ifndef _WIN32

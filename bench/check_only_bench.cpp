@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using orx::bench::Median;
+using orx::bench::PrintRuns;
 using orx::bench::ProgramForm;
 using orx::bench::ReadAll;
 using orx::bench::TimedRun;
@@ -60,14 +61,6 @@ void SetAccessBack(const fs::path& file) {
 bool Accessed(const fs::path& file) {
   struct stat info;
   return stat(file.c_str(), &info) == 0 && info.st_atim.tv_sec != 1000000000;
-}
-
-void PrintRuns(const char* what, const std::vector<double>& seconds) {
-  std::printf("%-34s", what);
-  for (double run : seconds) {
-    std::printf(" %.3f", run);
-  }
-  std::printf("  median %.3f s\n", Median(seconds));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using orx::bench::Median;
+using orx::bench::PrintRuns;
 using orx::bench::ProgramForm;
 using orx::bench::ReadAll;
 using orx::bench::TimedRun;
@@ -54,14 +55,6 @@ int FileCount(const fs::path& root) {
     count += entry.is_regular_file() ? 1 : 0;
   }
   return count;
-}
-
-void PrintRuns(const char* what, const std::vector<double>& seconds) {
-  std::printf("%-34s", what);
-  for (double run : seconds) {
-    std::printf(" %.3f", run);
-  }
-  std::printf("  median %.3f s\n", Median(seconds));
 }
 
 }  // namespace

@@ -83,6 +83,17 @@ Result LookedUp(const char* call, const std::string& path, Look look, Result not
 
 }  // namespace
 
+FailureKind port::KindOfClass(ErrorClass meaning) {
+  switch (meaning) {
+    case ErrorClass::kNotThere:
+      return FailureKind::kNotFound;
+    case ErrorClass::kHeld:
+      return FailureKind::kSharing;
+    default:
+      return FailureKind::kOther;
+  }
+}
+
 bool PauseBeforeRetry(CallKind call, unsigned tries, std::uint64_t started) {
   const unsigned pause = RetryPause(LastSystemFailure().meaning, call, tries,
                                     SteadyMilliseconds() - started, runWaitLeft);

@@ -249,14 +249,7 @@ void SetSystemFailure(const SystemFailure& failure) {
 }
 
 FailureKind KindOfFailure(unsigned code) {
-  switch (ClassOfPosixError(static_cast<int>(code), CallKind::kLook, false)) {
-    case ErrorClass::kNotThere:
-      return FailureKind::kNotFound;
-    case ErrorClass::kHeld:
-      return FailureKind::kSharing;
-    default:
-      return FailureKind::kOther;
-  }
+  return port::KindOfClass(ClassOfPosixError(static_cast<int>(code), CallKind::kLook, false));
 }
 
 std::string SystemErrorText(unsigned code) {

@@ -293,14 +293,7 @@ void SetSystemFailure(const SystemFailure& failure) {
 }
 
 FailureKind KindOfFailure(unsigned code) {
-  switch (ClassOfWindowsError(code, CallKind::kLook, false)) {
-    case ErrorClass::kNotThere:
-      return FailureKind::kNotFound;
-    case ErrorClass::kHeld:
-      return FailureKind::kSharing;
-    default:
-      return FailureKind::kOther;
-  }
+  return port::KindOfClass(ClassOfWindowsError(code, CallKind::kLook, false));
 }
 
 std::string SystemErrorText(unsigned code) {

@@ -26,6 +26,8 @@ void RecordFailure(const std::string& path, unsigned code, CallKind call);
 // Whether a look that failed with code (a "not there") asks the root whether it answers: Windows'
 // "path not found" (3), whose folder on the way may lie on a drive not mapped or a share away.
 bool AsksForTheRoot(unsigned code);
+// The kind KindOfFailure gives an error of that class.
+FailureKind KindOfClass(ErrorClass meaning);
 
 // The changes of platform.h, as the port makes them on the disk.
 bool CreateDirectoryA(const std::string& path);
