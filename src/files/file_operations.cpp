@@ -65,15 +65,14 @@ bool EnsureDataDirectory(const std::string& dir) {
   if (dir.empty()) {
     return true;
   }
-  const std::string data = DataDirectoryOf(dir);
-  const Found found = IsDirectory(dir);
-  const Found dataFound = found == Found::kThere ? IsDirectory(data) : found;
+  // A Data folder that is there answers for its parent too, so it is looked at first.
+  const Found dataFound = IsDirectory(DataDirectoryOf(dir));
   if (dataFound != Found::kNotThere) {
     // One that cannot be looked at counts as not prepared: the report names it.
     return dataFound == Found::kThere;
   }
   try {
-    return MakeDirectoryPath(data);
+    return MakeDirectoryPath(DataDirectoryOf(dir));
   } catch (const RaisedFailure&) {
     return false;
   }

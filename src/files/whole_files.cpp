@@ -208,8 +208,26 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   Replace(path, bytes, nullptr);
 }
 
+namespace {
+
+// For a rewrite that would change nothing: checks, through a handle that could write the file, that
+// it still holds the bytes, and leaves it untouched, its time too. A file that cannot be opened so
+// (where the replace could not write either) or that holds other bytes raises EFCreateError, as
+// the replace would.
+void KeepUnchangedFile(const std::string& path, const std::string& bytes) {
+  if (CompareFileForWriting(path, bytes) != FileComparison::kEqual) {
+    RaiseCannotCreate(path);
+  }
+}
+
+}  // namespace
+
 void ReplaceKnownFileBytes(const std::string& path, const std::string& bytes,
                            const std::optional<std::string>& expected) {
+  if (expected.has_value() && *expected == bytes) {
+    KeepUnchangedFile(path, bytes);
+    return;
+  }
   Replace(path, bytes, &expected);
 }
 

@@ -22,6 +22,9 @@ void ReplaceFileBytes(const std::string& path, const std::string& bytes);
 // moment's sharing) compares right before it swaps, and the file the swap took out is compared
 // too: a file that holds other bytes keeps them, and EFCreateError "Cannot create file %s" is
 // raised.
+// Where the bytes are those expected, nothing is written: the file, opened as for writing, is only
+// checked to hold them still, and keeps its last-write time; it fails where the replace would (a
+// read-only file, one another process holds, a folder).
 void ReplaceKnownFileBytes(const std::string& path, const std::string& bytes,
                            const std::optional<std::string>& expected);
 

@@ -24,7 +24,8 @@ CallKind KindOfCall(const std::string& call) {
     return CallKind::kRenameOrRemove;
   }
   const bool look = call == "IsFile" || call == "ReadAttributes" || call == "ListDirectory" ||
-                    call == "ReadFileBytes" || call == "LookAtRoot" || call == "LastWriteTime";
+                    call == "ReadFileBytes" || call == "LookAtRoot" || call == "LastWriteTime" ||
+                    call == "CompareFileForWriting";
   return look ? CallKind::kLook : CallKind::kChange;
 }
 
@@ -260,6 +261,28 @@ std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
   ReadFileBytesInto(path, &bytes);
   return bytes;
+}
+
+FileComparison CompareFileForWriting(const std::string& path, const std::string& bytes) {
+  // It changes nothing: a look, through the looks' door and under their retry policy.
+  const SystemFailure before = LastSystemFailure();
+  const auto compare = [&] {
+    ForgetSystemFailure();
+    return DiskLookAllowed("CompareFileForWriting", path)
+               ? what_if::CompareFileForWriting(path, bytes)
+               : FileComparison::kFailed;
+  };
+  FileComparison result = compare();
+  const std::uint64_t started = SteadyMilliseconds();
+  for (unsigned tries = 1;
+       result == FileComparison::kFailed && PauseBeforeRetry(CallKind::kLook, tries, started);
+       ++tries) {
+    result = compare();
+  }
+  if (result != FileComparison::kFailed) {
+    SetSystemFailure(before);
+  }
+  return result;
 }
 
 }  // namespace orx

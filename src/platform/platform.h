@@ -258,4 +258,15 @@ void CheckOnlyFromNow();
 // and flags it holds, change nothing (its time of last change aside). False without a check.
 bool CheckedChangesAlterDisk();
 
+// ---- A rewrite that would change nothing --------------------------------------------------------
+
+// How a file compared with the bytes it was to be given.
+enum class FileComparison { kEqual, kDiffers, kFailed };
+// Opens the existing file as its rewrite would, for writing and without sharing, so that it fails
+// where a write would (a read-only file, a folder of that name, a file another process holds, a
+// missing file or folder), reads it through that handle and closes it untouched: its bytes and
+// last-write time stay. kEqual when it holds exactly bytes; kFailed records the failure. It
+// changes nothing, so it passes the door of the looks and is tried again as the looks are.
+FileComparison CompareFileForWriting(const std::string& path, const std::string& bytes);
+
 }  // namespace orx

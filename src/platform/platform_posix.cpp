@@ -884,4 +884,36 @@ void ForgetSystemFailure() {
   recordedFailure = SystemFailure();
 }
 
+FileComparison port::CompareFileForWriting(const std::string& path, const std::string& bytes) {
+  // Write access is what Windows refuses for a folder and a read-only file; root is not refused
+  // the open, so both are refused here by the rule. POSIX has no share modes.
+  std::string native;
+  struct stat info;
+  const bool exists = Locate(path, &native, &info);
+  if (!exists || !MayCreateOver(info)) {
+    if (exists) {
+      errno = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+    }
+    Failed(path);
+    return FileComparison::kFailed;
+  }
+  FileDescriptor file(::open(native.c_str(), O_RDWR | O_CLOEXEC));
+  if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+    Failed(path);
+    return FileComparison::kFailed;
+  }
+  if (static_cast<std::string::size_type>(info.st_size) != bytes.size()) {
+    return FileComparison::kDiffers;
+  }
+  std::string held(bytes.size(), '\0');
+  const ssize_t got = ReadUpTo(file.get(), &held[0], held.size());
+  if (got < 0) {
+    Failed(path);
+    return FileComparison::kFailed;
+  }
+  return static_cast<std::string::size_type>(got) == held.size() && held == bytes
+             ? FileComparison::kEqual
+             : FileComparison::kDiffers;
+}
+
 }  // namespace orx

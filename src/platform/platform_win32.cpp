@@ -810,4 +810,41 @@ void ForgetSystemFailure() {
   recordedFailure = SystemFailure();
 }
 
+FileComparison port::CompareFileForWriting(const std::string& path, const std::string& bytes) {
+  FileHandle file{CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  BY_HANDLE_FILE_INFORMATION info;
+  if (file.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.handle, &info)) {
+    Failed(path);
+    return FileComparison::kFailed;
+  }
+  // Windows refuses a read-only file write access; Wine run as root grants it.
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    Failed(path);
+    return FileComparison::kFailed;
+  }
+  const ULONGLONG size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (size != bytes.size()) {
+    return FileComparison::kDiffers;
+  }
+  // Read in pieces; the first piece that differs ends the comparison.
+  char piece[65536];
+  std::size_t compared = 0;
+  while (compared < bytes.size()) {
+    const std::size_t left = bytes.size() - compared;
+    const DWORD wanted = static_cast<DWORD>(left < sizeof piece ? left : sizeof piece);
+    DWORD read = 0;
+    if (!ReadFile(file.handle, piece, wanted, &read, nullptr) || read == 0) {
+      Failed(path);
+      return FileComparison::kFailed;
+    }
+    if (bytes.compare(compared, read, piece, read) != 0) {
+      return FileComparison::kDiffers;
+    }
+    compared += read;
+  }
+  return FileComparison::kEqual;
+}
+
 }  // namespace orx

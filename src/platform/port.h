@@ -42,6 +42,8 @@ bool FlushFile(const WritableFile& file);
 bool CloseFile(WritableFile* file);
 bool ReplaceWithFile(const std::string& target, const std::string& replacement,
                      const std::string& backup);
+// The comparison of platform.h, as the port makes it on the disk.
+FileComparison CompareFileForWriting(const std::string& path, const std::string& bytes);
 
 // Why a change or look that the check (what_if.h) answers without the disk fails.
 enum class Refusal {

@@ -510,6 +510,19 @@ bool ReplaceWithFile(const std::string& target, const std::string& replacement,
   return true;
 }
 
+FileComparison CompareFileForWriting(const std::string& path, const std::string& bytes) {
+  if (check == nullptr || Recorded(path) == nullptr) {
+    return port::CompareFileForWriting(path, bytes);
+  }
+  unsigned attributes = 0;
+  std::string held;
+  if (Look(path, &attributes) != Found::kThere || !Replaceable(path, attributes) ||
+      ReadFileBytesInto(path, &held) != port::ReadResult::kRead) {
+    return FileComparison::kFailed;
+  }
+  return held == bytes ? FileComparison::kEqual : FileComparison::kDiffers;
+}
+
 }  // namespace orx::what_if
 
 namespace orx {

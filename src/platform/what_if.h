@@ -45,5 +45,8 @@ bool FlushFile(const WritableFile& file);
 bool CloseFile(WritableFile* file);
 bool ReplaceWithFile(const std::string& target, const std::string& replacement,
                      const std::string& backup);
+// The comparison of a file about to be rewritten: against what the check recorded under its name,
+// else the port's.
+FileComparison CompareFileForWriting(const std::string& path, const std::string& bytes);
 
 }  // namespace orx::what_if

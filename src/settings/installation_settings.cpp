@@ -31,7 +31,11 @@ SettingsDocument EffectiveSettingsOf(const SettingsDocument& local) {
   // A redirected file that cannot be looked at ends the run: taking the local file instead would
   // write the keys to a file that is not in force.
   const std::string redirected = SettingsFileOf(redirection);
-  const Found found = LookAtSettingsFile(redirected);
+  // A file the run has read or written is as the run left it: no look is needed.
+  const std::optional<std::string>* known = KnownSettingsContent(redirected);
+  const Found found = known == nullptr     ? LookAtSettingsFile(redirected)
+                      : known->has_value() ? Found::kThere
+                                           : Found::kNotThere;
   if (found == Found::kUnknown) {
     RaiseFailure(kFileOpenError, MessageWithName("Cannot open file %s", redirected));
   }
