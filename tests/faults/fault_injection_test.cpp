@@ -4,7 +4,6 @@
 // file may stay, and a run with a failed step must not report success.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -13,6 +12,7 @@
 #include <regex>
 #include <sstream>
 
+#include "base/characters.h"
 #include "program_texts.h"
 #include "run_program.h"
 #include "sandbox_scenario.h"
@@ -52,7 +52,7 @@ struct Door {
 const Door kChanges{"ORX_FAIL_AT", "ORX_COUNT_FILE", "disk-changing calls"};
 const Door kLooks{"ORX_FAIL_LOOK_AT", "ORX_LOOK_COUNT_FILE", "looks"};
 
-// The fault program's variables for one run: name → value.
+// The fault program's variables for one run: name → value; an empty value leaves one unset.
 using Variables = std::map<std::string, std::string>;
 
 struct Outcome {
@@ -61,19 +61,6 @@ struct Outcome {
   std::vector<std::string> trace;  // one "Call path" per call of the door
 };
 
-// Sets an environment variable for the programs started after it; the empty value removes it.
-void SetVariable(const std::string& name, const std::string& value) {
-#ifdef _WIN32
-  _putenv_s(name.c_str(), value.c_str());
-#else
-  if (value.empty()) {
-    unsetenv(name.c_str());
-  } else {
-    setenv(name.c_str(), value.c_str(), 1);
-  }
-#endif
-}
-
 bool IsFilePath(const std::string& name) {
   return !name.empty() && name.back() != '\\';
 }
@@ -81,13 +68,6 @@ bool IsFilePath(const std::string& name) {
 std::string LeafOf(const std::string& name) {
   const std::string::size_type slash = name.rfind('\\');
   return slash == std::string::npos ? name : name.substr(slash + 1);
-}
-
-std::string LowerCase(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return text;
 }
 
 bool IsSettingsFile(const std::string& name) {
@@ -185,12 +165,6 @@ class FaultInjection : public ::testing::TestWithParam<int> {
               const Variables& variables = {}) const {
     const std::string countFile = temp_.path() + "count.txt";
     std::filesystem::remove(NativePath(countFile));
-    Variables all = variables;
-    all[door.failAt] = std::to_string(failAt);
-    all[door.countFile] = NativePath(countFile);
-    for (const auto& [name, value] : all) {
-      SetVariable(name, value);
-    }
     std::vector<std::string> arguments;
     for (const std::string& argument : scenario.arguments) {
       arguments.push_back(argument.size() > 2 ? argument.substr(0, 2) + Root() + argument.substr(2)
@@ -199,11 +173,15 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     RunOptions options;
     options.workingDirectory = Root();
     options.appData = temp_.path() + "appdata";
+    options.environment = {{door.failAt, std::to_string(failAt)},
+                           {door.countFile, NativePath(countFile)}};
+    for (const auto& [name, value] : variables) {
+      if (!value.empty()) {
+        options.environment.emplace_back(name, value);
+      }
+    }
     Outcome outcome;
     outcome.result = RunProgram(arguments, options);
-    for (const auto& [name, value] : all) {
-      SetVariable(name, "");
-    }
     if (FileExists(countFile)) {
       std::istringstream lines(ReadFile(countFile));
       std::string line;
