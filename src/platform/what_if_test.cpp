@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <numeric>
 #include <set>
 
 #include "test_files.h"
@@ -31,11 +32,7 @@ std::string Listed(const std::string& folder) {
   for (const DirectoryEntry& entry : EnumerateDirectory(folder + "*.*", kAttributeDirectory)) {
     sorted.insert(entry.name == "." || entry.name == ".." ? "" : entry.name + " ");
   }
-  std::string names;
-  for (const std::string& name : sorted) {
-    names += name;
-  }
-  return names;
+  return std::accumulate(sorted.begin(), sorted.end(), std::string());
 }
 
 // Writes the bytes anew under a temporary name beside path and replaces path with them.

@@ -4,7 +4,6 @@
 // file may stay, and a run with a failed step must not report success.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -13,6 +12,7 @@
 #include <regex>
 #include <sstream>
 
+#include "base/characters.h"
 #include "program_texts.h"
 #include "run_program.h"
 #include "sandbox_scenario.h"
@@ -52,24 +52,14 @@ struct Door {
 const Door kChanges{"ORX_FAIL_AT", "ORX_COUNT_FILE", "disk-changing calls"};
 const Door kLooks{"ORX_FAIL_LOOK_AT", "ORX_LOOK_COUNT_FILE", "looks"};
 
+// The fault program's variables for one run: name → value; an empty value leaves one unset.
+using Variables = std::map<std::string, std::string>;
+
 struct Outcome {
   ProgramResult result;
   long calls = 0;
   std::vector<std::string> trace;  // one "Call path" per call of the door
 };
-
-// Sets an environment variable for the programs started after it; the empty value removes it.
-void SetVariable(const char* name, const std::string& value) {
-#ifdef _WIN32
-  _putenv_s(name, value.c_str());
-#else
-  if (value.empty()) {
-    unsetenv(name);
-  } else {
-    setenv(name, value.c_str(), 1);
-  }
-#endif
-}
 
 bool IsFilePath(const std::string& name) {
   return !name.empty() && name.back() != '\\';
@@ -80,15 +70,12 @@ std::string LeafOf(const std::string& name) {
   return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return text;
-}
-
 bool IsSettingsFile(const std::string& name) {
   return LeafOf(name) == "orx.ini";
+}
+
+bool IsTemporary(const std::string& name) {
+  return std::regex_match(LeafOf(name), std::regex("~ox[0-9A-F]{4}"));
 }
 
 // The backup folder that holds this name ("x\ORX Backup ...\" of "x\ORX Backup ...\a\b"), or empty.
@@ -172,11 +159,12 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     WriteTree(Root(), tree);
   }
 
-  Outcome Run(const Scenario& scenario, const Door& door, long failAt) const {
+  // Runs the scenario on the disk as it is, with call failAt of the door failing and the
+  // variables set for this run alone.
+  Outcome Run(const Scenario& scenario, const Door& door, long failAt,
+              const Variables& variables = {}) const {
     const std::string countFile = temp_.path() + "count.txt";
     std::filesystem::remove(NativePath(countFile));
-    SetVariable(door.failAt, std::to_string(failAt));
-    SetVariable(door.countFile, NativePath(countFile));
     std::vector<std::string> arguments;
     for (const std::string& argument : scenario.arguments) {
       arguments.push_back(argument.size() > 2 ? argument.substr(0, 2) + Root() + argument.substr(2)
@@ -185,10 +173,15 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     RunOptions options;
     options.workingDirectory = Root();
     options.appData = temp_.path() + "appdata";
+    options.environment = {{door.failAt, std::to_string(failAt)},
+                           {door.countFile, NativePath(countFile)}};
+    for (const auto& [name, value] : variables) {
+      if (!value.empty()) {
+        options.environment.emplace_back(name, value);
+      }
+    }
     Outcome outcome;
     outcome.result = RunProgram(arguments, options);
-    SetVariable(door.failAt, "");
-    SetVariable(door.countFile, "");
     if (FileExists(countFile)) {
       std::istringstream lines(ReadFile(countFile));
       std::string line;
@@ -203,9 +196,10 @@ class FaultInjection : public ::testing::TestWithParam<int> {
 
   // Checks one run with call k failing; answers how it ended: 'f' failure report, 'x' failure
   // text, 's' success report (which then must have left every settings file as the clean run did).
-  char CheckRun(const Scenario& scenario, const Tree& cleanAfter, const Door& door, long k) {
+  char CheckRun(const Scenario& scenario, const Tree& cleanAfter, const Door& door, long k,
+                const Variables& variables = {}) {
     LayOut(scenario.before);
-    return CheckOutcome(scenario, cleanAfter, Run(scenario, door, k), false);
+    return CheckOutcome(scenario, cleanAfter, Run(scenario, door, k, variables), false);
   }
 
   // The checks of CheckRun on what a run has left. After the rerun of a stopped run (rerun), the
@@ -242,7 +236,7 @@ class FaultInjection : public ::testing::TestWithParam<int> {
       const std::string folder = BackupFolderOf(name);
       // A stopped run's leftover that the scenario laid out stays when the run fails before it.
       const bool laidOut = scenario.before.count(folder.empty() ? name : OriginalOf(name, folder));
-      const bool temporary = std::regex_match(LeafOf(name), std::regex("~ox[0-9A-F]{4}"));
+      const bool temporary = IsTemporary(name);
       EXPECT_FALSE(!laidOut && temporary && !rerun) << "temporary file left: " << name;
       if (rerun && !temporary && !IsSettingsFile(name)) {
         bool whole = false;
@@ -314,14 +308,25 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     return scenario;
   }
 
-  // The scenario's clean run: its disk-changing calls, and the tree it leaves.
-  Outcome CleanRun(const Scenario& scenario, Tree* cleanAfter) const {
+  // The scenario's clean run, which must succeed and count the door's calls: the run (with no
+  // calls, so that nothing is failed in turn, when it does not) and the tree it leaves.
+  std::pair<Outcome, Tree> CleanRun(const Scenario& scenario, const Door& door) const {
     LayOut(scenario.before);
-    Outcome clean = Run(scenario, kChanges, 0);
-    EXPECT_EQ(clean.result.output.compare(kBanner.size(), kConfigured.size(), kConfigured), 0)
-        << clean.result.output;
-    *cleanAfter = ReadTree(Root());
-    return clean;
+    Outcome clean = Run(scenario, door, 0);
+    const bool succeeded =
+        clean.result.exitStatus == 0 &&
+        clean.result.output.compare(kBanner.size(), kConfigured.size(), kConfigured) == 0 &&
+        clean.calls > 0 && clean.trace.size() == static_cast<std::size_t>(clean.calls);
+    EXPECT_TRUE(succeeded) << clean.calls << " calls, " << clean.trace.size() << " traced\n"
+                           << clean.result.output;
+    clean.calls = succeeded ? clean.calls : 0;
+    return {clean, ReadTree(Root())};
+  }
+
+  // A run of the scenario laid out afresh, no call failing, with the variables set.
+  Outcome RunWith(const Scenario& scenario, const Variables& variables) const {
+    LayOut(scenario.before);
+    return Run(scenario, kChanges, 0, variables);
   }
 
   ScopedTempDir temp_;
@@ -371,14 +376,7 @@ TEST_P(FaultInjection, NoFailedCallLosesDataOrReportsSuccess) {
       continue;
     }
     SCOPED_TRACE(door->calls);
-    LayOut(scenario.before);
-    const Outcome clean = Run(scenario, *door, 0);
-    ASSERT_EQ(clean.result.exitStatus, 0) << clean.result.output;
-    ASSERT_EQ(clean.result.output.compare(kBanner.size(), kConfigured.size(), kConfigured), 0)
-        << clean.result.output;
-    ASSERT_GT(clean.calls, 0);
-    ASSERT_EQ(clean.trace.size(), static_cast<std::size_t>(clean.calls));
-    const Tree cleanAfter = ReadTree(Root());
+    const auto [clean, cleanAfter] = CleanRun(scenario, *door);
 
     std::map<char, int> endings;
     for (long k = 1; k <= clean.calls; ++k) {
@@ -409,10 +407,7 @@ TEST_P(FaultInjection, WindowsAnswersBelowTheTableEndHonestly) {
   const std::map<const Door*, std::vector<unsigned>> codes = {{&kLooks, {53, 64, 121, 1231, 32}},
                                                               {&kChanges, {5, 32, 33, 112}}};
   for (const auto& [door, doorCodes] : codes) {
-    LayOut(scenario.before);
-    const Outcome clean = Run(scenario, *door, 0);
-    ASSERT_EQ(clean.result.exitStatus, 0) << clean.result.output;
-    const Tree cleanAfter = ReadTree(Root());
+    const auto [clean, cleanAfter] = CleanRun(scenario, *door);
     std::map<unsigned, std::map<char, int>> endings;
     for (long k = 1; k <= clean.calls; ++k) {
       const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
@@ -421,16 +416,14 @@ TEST_P(FaultInjection, WindowsAnswersBelowTheTableEndHonestly) {
       const bool held = code == 32 || (door == &kChanges && code == 5) || code == 33;
       SCOPED_TRACE("call " + std::to_string(k) + " failing with " + std::to_string(code) + ": " +
                    call);
-      SetVariable("ORX_FAIL_CODE", std::to_string(code));
-      SetVariable("ORX_FAIL_TIMES", held ? "3" : "4");
-      const char ending = CheckRun(scenario, cleanAfter, *door, k);
+      const char ending =
+          CheckRun(scenario, cleanAfter, *door, k,
+                   {{"ORX_FAIL_CODE", std::to_string(code)}, {"ORX_FAIL_TIMES", held ? "3" : "4"}});
       ++endings[code][ending];
       if (held && (door == &kLooks || call.compare(0, 11, "RenameFile ") == 0)) {
         EXPECT_EQ(ending, 's') << "a file held for a moment is waited for";
       }
     }
-    SetVariable("ORX_FAIL_CODE", "");
-    SetVariable("ORX_FAIL_TIMES", "");
     for (auto [code, ends] : endings) {
       std::cout << "[ codes    ] " << scenario.name << ", " << door->calls << " failing with "
                 << code << ": success " << ends['s'] << ", failure report " << ends['f']
@@ -443,25 +436,21 @@ TEST_P(FaultInjection, WindowsAnswersBelowTheTableEndHonestly) {
 // the settings stay whole under their name, and only the new bytes there may end in success.
 TEST_F(FaultInjection, AReplaceStoppedHalfWayLeavesTheSettingsWholeAndTheReportHonest) {
   const Scenario scenario = Scenarios()[0];
-  LayOut(scenario.before);
-  const Outcome clean = Run(scenario, kChanges, 0);
-  ASSERT_EQ(clean.result.exitStatus, 0) << clean.result.output;
-  const Tree cleanAfter = ReadTree(Root());
+  const auto [clean, cleanAfter] = CleanRun(scenario, kChanges);
   const std::map<std::string, char> ends = {
       {"kept", 'x'}, {"gone", 's'}, {"aside", 'x'}, {"placed", 's'}};
   int replaces = 0;
   for (long k = 1; k <= clean.calls; ++k) {
     const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
-    if (call.compare(0, 16, "ReplaceWithFile ") != 0 || !IsSettingsFile(call)) {
+    if (!IsSettingsReplace(call)) {
       continue;
     }
     ++replaces;
     for (const auto& [end, ending] : ends) {
       SCOPED_TRACE("call " + std::to_string(k) + ": " + call + ", end state " + end);
-      SetVariable("ORX_REPLACE_END", end);
       // The first is the move's copy of the settings, which fails as the move's failure report.
-      EXPECT_EQ(CheckRun(scenario, cleanAfter, kChanges, k), replaces == 1 ? 'f' : ending);
-      SetVariable("ORX_REPLACE_END", "");
+      EXPECT_EQ(CheckRun(scenario, cleanAfter, kChanges, k, {{"ORX_REPLACE_END", end}}),
+                replaces == 1 ? 'f' : ending);
     }
   }
   EXPECT_EQ(replaces, 5) << "the settings copy and saves of a first setup";
@@ -476,38 +465,27 @@ class StoppedRuns : public FaultInjection {};
 TEST_P(StoppedRuns, TheNextRunMakesAStoppedRunWhole) {
   const Scenario scenario = Resolved(Scenarios()[GetParam()]);
   SCOPED_TRACE(scenario.name);
-  Tree cleanAfter;
-  const Outcome clean = CleanRun(scenario, &cleanAfter);
-  struct Stop {
-    const char* variable;
-    const char* end;  // ORX_REPLACE_END, for the settings replaces only
-  };
-  const Stop stops[] = {{"ORX_STOP_AT", ""},      {"ORX_STOP_AFTER", ""},
-                        {"ORX_STOP_AT", "kept"},  {"ORX_STOP_AT", "gone"},
-                        {"ORX_STOP_AT", "aside"}, {"ORX_STOP_AT", "placed"}};
+  const auto [clean, cleanAfter] = CleanRun(scenario, kChanges);
+  // The variable that stops the run, and ORX_REPLACE_END (for the settings replaces only).
+  const std::pair<const char*, const char*> stops[] = {
+      {"ORX_STOP_AT", ""},     {"ORX_STOP_AFTER", ""},   {"ORX_STOP_AT", "kept"},
+      {"ORX_STOP_AT", "gone"}, {"ORX_STOP_AT", "aside"}, {"ORX_STOP_AT", "placed"}};
   std::map<char, int> endings;
-  int points = 0;
-  for (const Stop& stop : stops) {
+  for (const auto& [variable, end] : stops) {
     for (long k = 1; k <= clean.calls; ++k) {
       const std::string& call = clean.trace[static_cast<std::size_t>(k - 1)];
-      if (*stop.end != '\0' && !IsSettingsReplace(call)) {
+      if (*end != '\0' && !IsSettingsReplace(call)) {
         continue;
       }
-      SCOPED_TRACE(std::string(stop.variable) + "=" + std::to_string(k) + " " + stop.end + ": " +
-                   call);
-      ++points;
-      LayOut(scenario.before);
-      SetVariable(stop.variable, std::to_string(k));
-      SetVariable("ORX_REPLACE_END", stop.end);
-      const Outcome stopped = Run(scenario, kChanges, 0);
-      SetVariable(stop.variable, "");
-      SetVariable("ORX_REPLACE_END", "");
+      SCOPED_TRACE(std::string(variable) + "=" + std::to_string(k) + " " + end + ": " + call);
+      const Outcome stopped =
+          RunWith(scenario, {{variable, std::to_string(k)}, {"ORX_REPLACE_END", end}});
       EXPECT_TRUE(stopped.result.exitStatus == 86 || k == clean.calls) << stopped.result.output;
       ++endings[CheckOutcome(scenario, cleanAfter, Run(scenario, kChanges, 0), true)];
     }
   }
-  std::cout << "[ stops    ] " << scenario.name << ": " << points
-            << " stopped runs, each run again; "
+  std::cout << "[ stops    ] " << scenario.name << ": "
+            << endings['s'] + endings['f'] + endings['x'] << " stopped runs, each run again; "
             << "success " << endings['s'] << ", failure report " << endings['f']
             << ", failure text " << endings['x'] << "\n";
 }
@@ -522,8 +500,7 @@ class ChangedSaves : public FaultInjection {};
 
 TEST_P(ChangedSaves, AFileChangedUnderTheSaveKeepsWhatIsThereAndFails) {
   const Scenario scenario = Resolved(Scenarios()[GetParam()]);
-  Tree cleanAfter;
-  const Outcome clean = CleanRun(scenario, &cleanAfter);
+  const auto [clean, cleanAfter] = CleanRun(scenario, kChanges);
   int replaces = 0;
   for (const char* change : {"gone", "other"}) {
     for (long k = 1; k <= clean.calls; ++k) {
@@ -535,11 +512,7 @@ TEST_P(ChangedSaves, AFileChangedUnderTheSaveKeepsWhatIsThereAndFails) {
       // What the target holds just before and just after the replace: runs stopped there show it.
       std::string held[2];
       for (int after = 0; after < 2; ++after) {
-        const char* stop = after == 0 ? "ORX_STOP_AT" : "ORX_STOP_AFTER";
-        LayOut(scenario.before);
-        SetVariable(stop, std::to_string(k));
-        Run(scenario, kChanges, 0);
-        SetVariable(stop, "");
+        RunWith(scenario, {{after == 0 ? "ORX_STOP_AT" : "ORX_STOP_AFTER", std::to_string(k)}});
         held[after] = FileExists(target) ? ReadFile(target) : "";
       }
       const std::string& before = held[0];
@@ -548,20 +521,16 @@ TEST_P(ChangedSaves, AFileChangedUnderTheSaveKeepsWhatIsThereAndFails) {
       }
       SCOPED_TRACE(std::string(change) + " at call " + std::to_string(k) + ": " + call);
       ++replaces;
-      LayOut(scenario.before);
-      SetVariable("ORX_CHANGE_AT", std::to_string(k));
-      SetVariable("ORX_CHANGE", change);
-      const Outcome outcome = Run(scenario, kChanges, 0);
-      SetVariable("ORX_CHANGE_AT", "");
-      SetVariable("ORX_CHANGE", "");
+      const Outcome outcome =
+          RunWith(scenario, {{"ORX_CHANGE_AT", std::to_string(k)}, {"ORX_CHANGE", change}});
       // Only a save of the very bytes the file holds may succeed without its new file.
       EXPECT_TRUE(outcome.result.output.find(kConfigured) == std::string::npos ||
                   (std::string(change) == "gone" && held[1] == before))
           << outcome.result.output;
-      const std::string other = "[Other]\r\nWriter=2\r\n\r\n";
-      EXPECT_EQ(ReadFile(target), std::string(change) == "other" ? other : before);
+      EXPECT_EQ(ReadFile(target),
+                std::string(change) == "other" ? "[Other]\r\nWriter=2\r\n\r\n" : before);
       for (const auto& [name, content] : ReadTree(Root())) {
-        EXPECT_FALSE(std::regex_match(LeafOf(name), std::regex("~ox[0-9A-F]{4}"))) << name;
+        EXPECT_FALSE(IsTemporary(name)) << name;
       }
     }
   }

@@ -74,8 +74,7 @@ struct CountedDoor {
   }
 };
 
-// ---- Stops and changes under a save
-// --------------------------------------------------------------
+// ---- Stops and changes under a save ------------------------------------------------------------
 
 CountedDoor changes{"ORX_FAIL_AT", "ORX_COUNT_FILE", 0, {}, {}, 0};
 // What another writer puts into a settings file under a save.
@@ -123,13 +122,12 @@ void ReplacementNamesAre(const std::string& replacement, const std::string& back
 }
 
 bool DiskChangeAllowed(const char* call, const std::string& path) {
-  CountedDoor& door = changes;
   StopAfterEarlierCall();
-  const bool fails = door.Fails(call, path);
+  const bool fails = changes.Fails(call, path);
   if (fails) {
-    door.Refuse(call, path, 112);
+    changes.Refuse(call, path, 112);
   }
-  const bool stops = door.calls == NumberIn("ORX_STOP_AT");
+  const bool stops = changes.calls == NumberIn("ORX_STOP_AT");
   const std::string end = std::getenv("ORX_REPLACE_END") ? std::getenv("ORX_REPLACE_END") : "";
   if ((fails || stops) && std::string(call) == "ReplaceWithFile" && !backupName.empty()) {
     if (end == "gone") {
