@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -64,6 +65,28 @@ inline double ProcessorSeconds() {
 #else
   return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 #endif
+}
+
+// The installation of the big data move: WriteInstallationFiles, and a Data tree of folders
+// "Project n" each holding files "note n.txt" of 1 B to 4 KiB (the same bytes every time); the
+// paths of those files.
+inline std::vector<std::filesystem::path> WriteBigInstallation(const std::filesystem::path& install,
+                                                               int folders, int filesPerFolder) {
+  WriteInstallationFiles(install);
+  std::mt19937 random(20000);
+  std::uniform_int_distribution<std::size_t> size(1, 4096);
+  std::vector<std::filesystem::path> files;
+  std::string bytes;
+  for (int folder = 0; folder < folders; ++folder) {
+    const std::filesystem::path dir = install / "Data" / ("Project " + std::to_string(folder));
+    std::filesystem::create_directories(dir);
+    for (int file = 0; file < filesPerFolder; ++file) {
+      bytes.assign(size(random), static_cast<char>('a' + file % 26));
+      files.push_back(dir / ("note " + std::to_string(file) + ".txt"));
+      std::ofstream(files.back(), std::ios::binary) << bytes;
+    }
+  }
+  return files;
 }
 
 // The middle value (the upper one of an even count).

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -32,25 +31,6 @@ using orx::bench::TimedRun;
 
 // The line would copy them: with /n its status is 3.
 constexpr int kWouldChange = 3;
-
-// An installation whose Data tree holds 200 folders of 100 files; their paths.
-std::vector<fs::path> MakeInstallation(const fs::path& install) {
-  orx::bench::WriteInstallationFiles(install);
-  std::mt19937 random(20000);
-  std::uniform_int_distribution<std::size_t> size(1, 4096);
-  std::vector<fs::path> files;
-  std::string bytes;
-  for (int folder = 0; folder < 200; ++folder) {
-    const fs::path dir = install / "Data" / ("Project " + std::to_string(folder));
-    fs::create_directories(dir);
-    for (int file = 0; file < 100; ++file) {
-      bytes.assign(size(random), static_cast<char>('a' + file % 26));
-      files.push_back(dir / ("note " + std::to_string(file) + ".txt"));
-      std::ofstream(files.back(), std::ios::binary) << bytes;
-    }
-  }
-  return files;
-}
 
 // Sets the file's last access to 2001, before its last change, which stays.
 void SetAccessBack(const fs::path& file) {
@@ -71,7 +51,7 @@ int main(int argc, char** argv) {
   const std::string loader = argc > 3 ? argv[3] : "";
   const fs::path root = fs::temp_directory_path() / ("orx-bench-check-" + std::to_string(getpid()));
   const fs::path install = root / "inst";
-  const std::vector<fs::path> files = MakeInstallation(install);
+  const std::vector<fs::path> files = orx::bench::WriteBigInstallation(install, 200, 100);
   fs::copy_file(install / "orx.ini", root / "orx.ini.saved");
   const fs::path control = root / "control.txt";
   std::ofstream(control) << "read on purpose";

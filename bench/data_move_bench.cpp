@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -29,25 +28,6 @@ using orx::bench::TimedRun;
 constexpr int kFolders = 200;
 constexpr int kFilesPerFolder = 100;
 
-// An installation whose Data tree holds kFolders folders of kFilesPerFolder files; the bytes.
-std::uintmax_t MakeInstallation(const fs::path& install) {
-  orx::bench::WriteInstallationFiles(install);
-  std::mt19937 random(20000);
-  std::uniform_int_distribution<std::size_t> size(1, 4096);
-  std::uintmax_t total = 0;
-  std::string bytes;
-  for (int folder = 0; folder < kFolders; ++folder) {
-    const fs::path dir = install / "Data" / ("Project " + std::to_string(folder));
-    fs::create_directories(dir);
-    for (int file = 0; file < kFilesPerFolder; ++file) {
-      bytes.assign(size(random), static_cast<char>('a' + file % 26));
-      std::ofstream(dir / ("note " + std::to_string(file) + ".txt"), std::ios::binary) << bytes;
-      total += bytes.size();
-    }
-  }
-  return total;
-}
-
 // The number of files under root, to check that each side copied the whole tree.
 int FileCount(const fs::path& root) {
   int count = 0;
@@ -65,7 +45,11 @@ int main(int argc, char** argv) {
   const std::string loader = argc > 3 ? argv[3] : "";
   const fs::path root = fs::temp_directory_path() / ("orx-bench-move-" + std::to_string(getpid()));
   const fs::path install = root / "inst";
-  const std::uintmax_t bytes = MakeInstallation(install);
+  std::uintmax_t bytes = 0;
+  for (const fs::path& file :
+       orx::bench::WriteBigInstallation(install, kFolders, kFilesPerFolder)) {
+    bytes += fs::file_size(file);
+  }
   const int files = FileCount(install / "Data");
   fs::copy_file(install / "orx.ini", root / "orx.ini.saved");
   const fs::path output = root / "output.txt";
