@@ -115,6 +115,26 @@ bool PutBackAfterReplace(const std::string& path, const std::string& bytes,
 // How one try of the swap ended.
 enum class Swap { kDone, kChanged, kNoBackupName, kFailed };
 
+// After a replace that failed while another program (a scanner that opens each new file) held the
+// new file: Wine's ReplaceFileW may then have moved the old file to the backup name already. Puts
+// the old file back under its name and waits for the new one as for any file held for a moment;
+// true when the old bytes are back and the new file had been held, so the replace may be tried
+// again (comparing first, as every try does).
+bool HeldNewFileWasPutBack(const std::string& path, const std::string& bytes,
+                           const std::string& replacement, const std::string& backup,
+                           const std::string* expected) {
+  if (IsGone(path) && !(IsThere(backup) && RenameWaiting(backup, path))) {
+    return false;
+  }
+  if (expected != nullptr && !StillHolds(path, *expected)) {
+    return false;
+  }
+  ForgetSystemFailure();
+  const bool newFileWhole = CompareFileForWriting(replacement, bytes) == FileComparison::kEqual;
+  const SystemFailure waitedFor = LastSystemFailure();
+  return newFileWhole && waitedFor.path == replacement && waitedFor.meaning == ErrorClass::kHeld;
+}
+
 // Writes the bytes beside path and puts them in its place: replacing the file that exists (only
 // one holding expected bytes when they are given), or taking a free name without replacing when
 // expected says the file is absent. Each try of the replace, the first and each after a moment's
@@ -164,7 +184,7 @@ void Replace(const std::string& path, const std::string& bytes,
   std::string backup;
   Swap swap = Swap::kFailed;
   // The wait is driven here, not inside the replace, so that the compare comes before each try.
-  WaitingOutSharing(path, [&] {
+  const auto trySwap = [&] {
     if (known != nullptr && !StillHolds(path, *known)) {
       swap = Swap::kChanged;
     } else if (!FreeNameBeside(path, &backup)) {
@@ -176,7 +196,15 @@ void Replace(const std::string& path, const std::string& bytes,
                  : Swap::kFailed;
     }
     return swap != Swap::kFailed;
-  });
+  };
+  bool swapped = WaitingOutSharing(path, trySwap);
+  // A replace stopped by another program holding the new file is tried again once the old file is
+  // back under its name and the new one has been let go.
+  for (int round = 1; !swapped && swap == Swap::kFailed && round < 4 &&
+                      HeldNewFileWasPutBack(path, bytes, temporary, backup, known);
+       ++round) {
+    swapped = WaitingOutSharing(path, trySwap);
+  }
   if (swap == Swap::kChanged || swap == Swap::kNoBackupName) {
     RemoveWaiting(temporary);
     RaiseCannotCreate(path);
