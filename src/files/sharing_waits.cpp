@@ -13,10 +13,6 @@ bool HeldForAMoment(const std::string& path) {
 
 }  // namespace
 
-unsigned SharingPause(unsigned tries, std::uint64_t waited, std::uint64_t runLeft) {
-  return RetryPause(ErrorClass::kHeld, CallKind::kChange, tries, waited, runLeft);
-}
-
 bool WaitingOutSharing(const std::string& path, const std::function<bool()>& call) {
   if (call()) {
     return true;

@@ -14,17 +14,6 @@
 
 namespace orx {
 
-// The limits of the policy for a held file, in milliseconds (error_classes.h).
-inline constexpr unsigned kFirstSharingPause = kFirstHeldPause;
-inline constexpr unsigned kLongestSharingPause = kLongestHeldPause;
-inline constexpr unsigned kSharingWaitPerFile = kHeldWaitPerCall;
-inline constexpr unsigned kSharingWaitPerRun = kWaitPerRun;
-
-// The pause before the next try of a call on a held file that has failed tries times (1 or more)
-// and waited waited milliseconds since its first try, with runLeft milliseconds of the run's wait
-// left; 0 when it is to be tried no more.
-unsigned SharingPause(unsigned tries, std::uint64_t waited, std::uint64_t runLeft);
-
 // Runs call, and again after each pause of the policy while it fails with the failure recorded
 // for path (LastSystemFailure) meaning held; its last result. The call passes its door itself, so
 // that each try is judged and counted anew.

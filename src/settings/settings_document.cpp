@@ -90,12 +90,6 @@ void RememberSettingsContent(const std::string& fileName, std::optional<std::str
   }
 }
 
-void ForgetSettingsContent(const std::string& fileName) {
-  if (knownContents != nullptr) {
-    knownContents->erase(IdentityOf(fileName));
-  }
-}
-
 SettingsDocument::SettingsDocument(std::string fileName, std::vector<SettingsSection> sections,
                                    TextEncoding encoding, std::optional<std::string> onDisk)
     : fileName_(std::move(fileName)),

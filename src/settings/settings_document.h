@@ -120,7 +120,5 @@ class SettingsFilesOfRun {
 const std::optional<std::string>* KnownSettingsContent(const std::string& fileName);
 // Records what the file holds now, as the run has just read or written it.
 void RememberSettingsContent(const std::string& fileName, std::optional<std::string> content);
-// Forgets the file, after something other than a settings save has changed it (a copy).
-void ForgetSettingsContent(const std::string& fileName);
 
 }  // namespace orx
